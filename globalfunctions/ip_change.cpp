@@ -1,0 +1,73 @@
+#include "globalfunctions/ip_change.h"
+
+#include <string>
+
+#include "commanagement/frame.h"
+#include "globalfunctions/address.h"
+#include "globalfunctions/error_log.h"
+#include "globalfunctions/udp_service.h"
+#include "platform/platform.h"
+
+namespace kravent {
+
+namespace {
+constexpr std::uint32_t kAcknowledgeMs = 200;
+constexpr int kReceiveSize = 30;
+constexpr std::size_t kPayloadLength = 14;
+
+bool Fail(const char* message, const std::string& ipText) {
+    WriteErrorLog(message, ipText);
+    return false;
+}
+}  // namespace
+
+void BuildChangeIpFrame(const std::int32_t* macAddress, const std::int32_t* ipAddress,
+                        const std::int32_t* subnetMaskAddress, std::uint8_t (&frame)[22]) {
+    wire::WriteHeader(frame, wire::kChangeIpAddress, wire::kChangeIpWord);
+    std::uint8_t* p = frame + wire::kHeaderSize;
+    for (int k = 0; k < kMacAddressBytes; ++k) *p++ = static_cast<std::uint8_t>(macAddress[k]);
+    for (int k = 0; k < kIpAddressBytes; ++k) *p++ = static_cast<std::uint8_t>(ipAddress[k]);
+    for (int k = 0; k < kIpAddressBytes; ++k) *p++ = static_cast<std::uint8_t>(subnetMaskAddress[k]);
+    wire::CloseFrame(frame, kPayloadLength);
+}
+
+bool ChangeIPAddress(const std::int32_t* macAddress, const std::int32_t* ipAddress,
+                     const std::int32_t* subnetMaskAddress) {
+    const std::string none(kNoAddress);
+    if (macAddress == nullptr)
+        return Fail("Pointer on data to write not valid. MacAddress = NULL\t(ChangeIPAddress)", none);
+    if (ipAddress == nullptr)
+        return Fail("Pointer on data to write not valid. IPAddress = NULL\t(ChangeIPAddress)", none);
+    if (subnetMaskAddress == nullptr)
+        return Fail("Pointer on data to write not valid. SubnetMaskAddress = NULL\t(ChangeIPAddress)", none);
+
+    const std::string newAddress = IPArrayToText(ipAddress);
+    if (!IsByteArrayValid(macAddress, kMacAddressBytes)) return Fail("Mac Address not valid\t(ChangeIPAddress)", newAddress);
+    if (!IsByteArrayValid(ipAddress, kIpAddressBytes)) return Fail("IP Address not valid\t(ChangeIPAddress)", newAddress);
+    if (!IsByteArrayValid(subnetMaskAddress, kIpAddressBytes))
+        return Fail("Subnet Mask Address not valid\t(ChangeIPAddress)", newAddress);
+
+    const std::lock_guard<std::mutex> operation(UdpOperationLock());
+    if (IsIPAddressInUse(ipAddress)) return Fail("The IP address is already in use\t(ChangeIPAddress)", newAddress);
+
+    std::uint8_t command[22];
+    BuildChangeIpFrame(macAddress, ipAddress, subnetMaskAddress, command);
+
+    bool acknowledged = false;
+    platform::UdpSocket socket;
+    if (socket.Open() &&
+        socket.SendTo(kBroadcastAddress, UDP_SERVICE_PORT, command, static_cast<int>(sizeof command))) {
+        std::uint8_t answer[kReceiveSize];
+        char sender[kSenderTextSize] = {};
+        int senderPort = 0;
+        const int length = socket.ReceiveFrom(answer, kReceiveSize, kAcknowledgeMs, sender, sizeof sender, &senderPort);
+        acknowledged = ReceivedUDPRawData(LibraryUdpState(), answer, length > 0 ? static_cast<std::size_t>(length) : 0,
+                                          sender, senderPort);
+    }
+    socket.Close();
+    if (!acknowledged)
+        return Fail("Change IP Address acknowledge not received from the module\t(ChangeIPAddress)", newAddress);
+    return true;
+}
+
+}  // namespace kravent

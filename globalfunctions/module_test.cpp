@@ -1,0 +1,52 @@
+#include "globalfunctions/module_test.h"
+
+#include <string>
+
+#include "globalfunctions/address.h"
+#include "globalfunctions/error_log.h"
+#include "globalfunctions/udp_service.h"
+#include "platform/platform.h"
+
+namespace kravent {
+
+namespace {
+constexpr std::uint8_t kTypeRequest[] = {0x00, 0x21, 0x00, 0x00, 0x00, 0x01, 0x00, 0xFF, 0xDD};
+constexpr std::uint32_t kAnswerTimeoutMs = 2000;
+constexpr int kReceiveSize = 30;
+constexpr char kNotFound[] = "Address IP not found on the network\t(MakeInitialTYPETest)";
+}  // namespace
+
+bool MakeInitialTYPETest(const std::int32_t* ip) {
+    if (ip == nullptr) return false;
+    const std::lock_guard<std::mutex> operation(UdpOperationLock());
+    UdpServiceState& state = LibraryUdpState();
+    state.typeTest = TypeTestState{true, 0, 0};
+    const std::string destination = IPArrayToText(ip);
+
+    platform::UdpSocket socket;
+    if (!socket.Open() ||
+        !socket.SendTo(destination.c_str(), UDP_SERVICE_PORT, kTypeRequest, static_cast<int>(sizeof kTypeRequest))) {
+        WriteErrorLog(kNotFound, destination);
+        socket.Close();
+        state.typeTest.active = false;
+        return false;
+    }
+
+    std::uint8_t answer[kReceiveSize];
+    char sender[kSenderTextSize] = {};
+    int senderPort = 0;
+    const int length = socket.ReceiveFrom(answer, kReceiveSize, kAnswerTimeoutMs, sender, sizeof sender, &senderPort);
+    ReceivedUDPRawData(state, answer, length > 0 ? static_cast<std::size_t>(length) : 0, sender, senderPort);
+    socket.Close();
+    state.typeTest.active = false;
+
+    const TypeTestState result = state.typeTest;
+    if (result.valueHigh == kServedTypeHigh && result.valueLow == kServedTypeLow) return true;
+    if (result.valueHigh == 0 && result.valueLow == 0)
+        WriteErrorLog(kNotFound, destination);
+    else
+        WriteErrorLog("This module is not compatible with this DLL\t(MakeInitialTYPETest)", destination);
+    return false;
+}
+
+}  // namespace kravent
