@@ -2,4 +2,4 @@
 // names, with a leading underscore: export that name too, as an alias.
 #pragma once
 
-#define KRAVENT_EXPORT_UNDERSCORE_ALIAS(fn) extern "C" decltype(fn) _##fn __attribute__((alias(#fn)));
+#define KRAVENT_EXPORT_UNDERSCORE_ALIAS(fn) extern "C" __attribute__((visibility("default"))) decltype(fn) _##fn __attribute__((alias(#fn)));

@@ -1,0 +1,173 @@
+// The error log file beside the library, shared by every process that loads it, and
+// the library-wide last-error text.
+#include "globalfunctions/error_log.h"
+
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "globalfunctions/host_buffer.h"
+#include "platform/platform.h"
+
+namespace kravent {
+namespace {
+
+constexpr char kLogMutexName[] = "LOG_FILE_VORN_KRAVENT_DLL";
+constexpr std::uint32_t kLogMutexWaitMs = 500;
+constexpr std::size_t kModulePathCapacity = 500;
+constexpr std::string_view kLogFileName = "Error_Vorn-KRAVENT_DLLInterface.log";
+
+constexpr char kWarningCaption[] = "Vorn-KRAVENT_DLLInterface.dll";
+constexpr char kMutexCreationWarning[] = "Unable to Create Mutex for Log File writing";
+constexpr char kMutexWaitWarning[] = "Unable to write the Error log file (Mutex error)";
+constexpr char kModulePathWarning[] = "Unable to get entire module path of the DLL";
+
+constexpr std::string_view kFileHeader =
+    "Error Log File for the \"Vorn-KRAVENT_DLLInterface.dll\"\t\t"
+    "Vorn KRAVENT DC-motor module interface\r\n\r\n"
+    "Date\t\tHour\t\tIP Address\tError description\r\n\r\n";
+
+constexpr std::size_t kIpFieldWidth = 15;
+constexpr std::string_view kNoAddressField = "None           \t";
+constexpr std::string_view kRecordEnd = "\r\n\r\n";
+
+// The last-error text has a lock of its own, so that a reader copies one whole message
+// while writers replace it; writers replace it only while they hold the log lock.
+struct LastError {
+    std::mutex lock;
+    std::string text{"No Error"};
+};
+
+LastError& TheLastError() {
+    static LastError lastError;
+    return lastError;
+}
+
+void SetLastErrorText(std::string_view message) {
+    LastError& lastError = TheLastError();
+    std::lock_guard guard(lastError.lock);
+    lastError.text.assign(message);
+}
+
+// The machine-wide lock of the log file, created on the first call that needs it and
+// kept until the library goes away. A failed creation is tried again next time.
+platform::NamedMutex* LogMutex() {
+    static std::mutex creation;
+    static std::unique_ptr<platform::NamedMutex> logMutex;
+    std::lock_guard guard(creation);
+    if (logMutex == nullptr) {
+        auto created = std::make_unique<platform::NamedMutex>();
+        if (!created->Create(kLogMutexName)) return nullptr;
+        logMutex = std::move(created);
+    }
+    return logMutex.get();
+}
+
+class HeldLock {
+public:
+    explicit HeldLock(platform::NamedMutex& mutex) : mutex_(mutex) {}
+    ~HeldLock() { mutex_.Unlock(); }
+    HeldLock(const HeldLock&) = delete;
+    HeldLock& operator=(const HeldLock&) = delete;
+
+private:
+    platform::NamedMutex& mutex_;
+};
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// The log's full path: the directory of `modulePath` and the log's file name.
+std::string LogFilePath(std::string_view modulePath) {
+    const std::size_t separator = modulePath.rfind(platform::kPathSeparator);
+    std::string path;
+    if (separator != std::string_view::npos) {
+        path.assign(modulePath.substr(0, separator));
+        path += platform::kPathSeparator;
+    }
+    path += kLogFileName;
+    return path;
+}
+
+bool Write(std::FILE* file, std::string_view piece) {
+    return std::fwrite(piece.data(), 1, piece.size(), file) == piece.size();
+}
+
+// Appends to an existing log; a log that does not exist yet is created with its header.
+// Never truncates: an existing file that cannot be opened for writing is left alone.
+File OpenLogFile(const std::string& path, bool& ok) {
+    File file(std::fopen(path.c_str(), "r+b"));
+    if (file != nullptr) {
+        ok = std::fseek(file.get(), 0, SEEK_END) == 0;
+        return file;
+    }
+    file.reset(std::fopen(path.c_str(), "wbx"));
+    ok = file != nullptr && Write(file.get(), kFileHeader);
+    return file;
+}
+
+std::string IpField(std::string_view ipText) {
+    if (ipText == kNoAddress) return std::string(kNoAddressField);
+    std::string field(ipText);
+    if (field.size() < kIpFieldWidth) field.append(kIpFieldWidth - field.size(), ' ');
+    field += '\t';
+    return field;
+}
+
+bool AppendRecord(std::string_view message, std::string_view ipText) {
+    char modulePath[kModulePathCapacity];
+    const std::size_t pathLength =
+        platform::ModulePath(platform::kLibraryFileName, modulePath, kModulePathCapacity);
+    if (pathLength == 0 || pathLength >= kModulePathCapacity) {
+        platform::ShowWarning(kWarningCaption, kModulePathWarning);
+        return false;
+    }
+
+    bool ok = false;
+    File file = OpenLogFile(LogFilePath(std::string_view(modulePath, pathLength)), ok);
+    if (file == nullptr) return false;
+    ok = ok && Write(file.get(), platform::LocalDateText() + '\t');
+    ok = ok && Write(file.get(), platform::LocalTimeText() + '\t');
+    ok = ok && Write(file.get(), IpField(ipText));
+    ok = ok && Write(file.get(), message);
+    ok = ok && Write(file.get(), kRecordEnd);
+    // Data still buffered reaches the file only at the close: its failure counts too.
+    return std::fclose(file.release()) == 0 && ok;
+}
+
+}  // namespace
+
+bool WriteErrorLog(std::string_view message, std::string_view ipText) {
+    try {
+        platform::NamedMutex* mutex = LogMutex();
+        if (mutex == nullptr) {
+            platform::ShowWarning(kWarningCaption, kMutexCreationWarning);
+            return false;
+        }
+        const platform::LockResult locked = mutex->Lock(kLogMutexWaitMs);
+        if (locked != platform::LockResult::Acquired) {
+            platform::ShowWarning(kWarningCaption, kMutexWaitWarning);
+            // A lock whose holder died is handed over owned: give it back.
+            if (locked == platform::LockResult::Abandoned) mutex->Unlock();
+            return false;
+        }
+        HeldLock held(*mutex);
+        SetLastErrorText(message);
+        return AppendRecord(message, ipText);
+    } catch (...) {
+        // Out of memory while logging: nothing may reach the caller, who is failing already.
+        return false;
+    }
+}
+
+void CopyLastErrorText(char* buffer, std::int32_t* length) {
+    if (buffer == nullptr || length == nullptr) return;
+    LastError& lastError = TheLastError();
+    std::lock_guard guard(lastError.lock);
+    CopyToHostBuffer(lastError.text, buffer, length);
+}
+
+}  // namespace kravent
