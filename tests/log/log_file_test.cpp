@@ -1,0 +1,173 @@
+// The log file as other programs see it: written by helper processes, each in a fresh
+// directory of its own, so every test reads exactly the log it produced.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "tests/log/child_process.h"
+#include "tests/log/private_shared_memory.h"
+
+namespace {
+
+using kravent::testing::ChildProcess;
+using kravent::testing::ReadFile;
+using kravent::testing::TemporaryDirectory;
+using Lines = std::vector<std::string>;
+
+const std::string kHeader =
+    "Error Log File for the \"Vorn-KRAVENT_DLLInterface.dll\"\t\t"
+    "Vorn KRAVENT DC-motor module interface\r\n\r\n"
+    "Date\t\tHour\t\tIP Address\tError description\r\n\r\n";
+const std::string kMutexWarning = "Vorn-KRAVENT_DLLInterface.dll: Unable to write the Error log file (Mutex error)\n";
+
+class LogFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        probe_ = directory_.path() / "log_probe";
+        std::filesystem::copy_file(KRAVENT_LOG_PROBE, probe_);
+    }
+
+    std::filesystem::path LogPath() const { return directory_.path() / "Error_Vorn-KRAVENT_DLLInterface.log"; }
+    std::string Log() const { return ReadFile(LogPath()); }
+    std::string Warnings() const { return ReadFile(StderrPath()); }
+    std::filesystem::path StderrPath() const { return directory_.path() / "stderr.txt"; }
+
+    std::unique_ptr<ChildProcess> Start(const std::vector<std::string>& arguments) const {
+        return std::make_unique<ChildProcess>(probe_, arguments, StderrPath());
+    }
+
+    // Runs `log_probe write ...` to its end: one "1"/"0" per record, then "last:<text>".
+    Lines Write(const std::vector<std::string>& pairs) const {
+        std::vector<std::string> arguments{"write"};
+        arguments.insert(arguments.end(), pairs.begin(), pairs.end());
+        auto child = Start(arguments);
+        Lines lines = child->ReadLines();
+        EXPECT_EQ(child->Wait(), 0);
+        return lines;
+    }
+
+    // The log with every record's date and time replaced by "D\tT\t".
+    std::string LogWithoutTimes() const {
+        static const std::regex dateTime(R"(\d\d/\d\d/\d{4}\t\d\d:\d\d:\d\d\t)");
+        return std::regex_replace(Log(), dateTime, "D\tT\t");
+    }
+
+    TemporaryDirectory directory_;
+    std::filesystem::path probe_;
+};
+
+TEST_F(LogFileTest, HeaderOnceThenOneRecordPerFailureWithPaddedAddressField) {
+    EXPECT_EQ(Write({}), (Lines{"last:No Error"}));
+    EXPECT_FALSE(std::filesystem::exists(LogPath()));
+
+    EXPECT_EQ(Write({"0", "No module\t(A)", "192.168.1.1", "Eleven\t(B)"}), (Lines{"1", "1", "last:Eleven\t(B)"}));
+    EXPECT_EQ(Write({"192.168.100.200", "Fifteen\t(C)", "1234567890123456789", "Longer\t(D)", "", "Empty\t(E)"}),
+              (Lines{"1", "1", "1", "last:Empty\t(E)"}));
+
+    EXPECT_EQ(LogWithoutTimes(), kHeader +
+                                     "D\tT\tNone           \tNo module\t(A)\r\n\r\n"
+                                     "D\tT\t192.168.1.1    \tEleven\t(B)\r\n\r\n"
+                                     "D\tT\t192.168.100.200\tFifteen\t(C)\r\n\r\n"
+                                     "D\tT\t1234567890123456789\tLonger\t(D)\r\n\r\n"
+                                     "D\tT\t               \tEmpty\t(E)\r\n\r\n");
+    EXPECT_EQ(Warnings(), "");
+}
+
+TEST_F(LogFileTest, ExistingFileIsAppendedToNeverTruncatedNorGivenAHeader) {
+    { std::ofstream(LogPath(), std::ios::binary) << "kept\r\n"; }
+    EXPECT_EQ(Write({"10.0.0.1", "Appended\t(A)"}), (Lines{"1", "last:Appended\t(A)"}));
+    EXPECT_EQ(LogWithoutTimes(), "kept\r\nD\tT\t10.0.0.1       \tAppended\t(A)\r\n\r\n");
+}
+
+TEST_F(LogFileTest, LogThatCanNeitherBeOpenedNorCreatedFailsQuietly) {
+    std::filesystem::create_directory(LogPath());  // a directory stands where the file would be
+    EXPECT_EQ(Write({"0", "Lost\t(A)", "0", "Lost again\t(B)"}), (Lines{"0", "0", "last:Lost again\t(B)"}));
+    EXPECT_TRUE(std::filesystem::is_directory(LogPath()));
+}
+
+TEST_F(LogFileTest, LockHeldElsewhereTimesOutWithoutTouchingTextOrFile) {
+    KRAVENT_REQUIRE_PRIVATE_LOG_LOCK();
+    auto holder = Start({"hold"});
+    ASSERT_EQ(holder->ReadLine(), "held");
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Write({"0", "Blocked\t(A)"}), (Lines{"0", "last:No Error"}));
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(450));
+    EXPECT_LT(waited, std::chrono::seconds(20));
+    EXPECT_FALSE(std::filesystem::exists(LogPath()));
+    EXPECT_EQ(Warnings(), kMutexWarning);
+
+    holder->CloseStdin();
+    EXPECT_EQ(holder->Wait(), 0);
+    EXPECT_EQ(Write({"0", "Free\t(B)"}), (Lines{"1", "last:Free\t(B)"}));
+    EXPECT_EQ(LogWithoutTimes(), kHeader + "D\tT\tNone           \tFree\t(B)\r\n\r\n");
+}
+
+TEST_F(LogFileTest, HolderKilledWithTheLockReportsAbandonedOnceThenLogsNormally) {
+    KRAVENT_REQUIRE_PRIVATE_LOG_LOCK();
+    auto holder = Start({"hold"});
+    ASSERT_EQ(holder->ReadLine(), "held");
+    holder->Kill();
+    EXPECT_EQ(holder->Wait(), 128 + SIGKILL);
+
+    EXPECT_EQ(Write({"0", "Abandoned\t(A)", "0", "Recovered\t(B)"}), (Lines{"0", "1", "last:Recovered\t(B)"}));
+    EXPECT_EQ(Warnings(), kMutexWarning);
+    EXPECT_EQ(LogWithoutTimes(), kHeader + "D\tT\tNone           \tRecovered\t(B)\r\n\r\n");
+    EXPECT_EQ(Write({"0", "Again\t(C)"}), (Lines{"1", "last:Again\t(C)"}));
+}
+
+// Splits the records of a log after its header; each ends with an empty line.
+std::vector<std::string> Records(const std::string& body) {
+    std::vector<std::string> records;
+    std::size_t start = 0;
+    for (std::size_t end = body.find("\r\n\r\n"); end != std::string::npos; end = body.find("\r\n\r\n", start)) {
+        records.push_back(body.substr(start, end - start));
+        start = end + 4;
+    }
+    EXPECT_EQ(start, body.size()) << "text after the last record";
+    return records;
+}
+
+TEST_F(LogFileTest, TwoProcessesLoggingAtOnceLeaveWholeRecords) {
+    constexpr int kCount = 300;
+    const std::string longMessage = std::string(300, 'x') + "\t(Long)";
+    auto first = Start({"repeat", std::to_string(kCount), "10.1.1.1", longMessage});
+    auto second = Start({"repeat", std::to_string(kCount), "0", "Short\t(Short)"});
+    ASSERT_EQ(first->ReadLine(), "ready");
+    ASSERT_EQ(second->ReadLine(), "ready");
+    first->Send('g');
+    second->Send('g');
+    EXPECT_EQ(first->Wait(), 0);
+    EXPECT_EQ(second->Wait(), 0);
+
+    const std::string log = LogWithoutTimes();
+    ASSERT_EQ(log.compare(0, kHeader.size(), kHeader), 0);
+    int longRecords = 0;
+    int shortRecords = 0;
+    for (const std::string& record : Records(log.substr(kHeader.size()))) {
+        if (record == "D\tT\t10.1.1.1       \t" + longMessage) {
+            ++longRecords;
+        } else if (record == "D\tT\tNone           \tShort\t(Short)") {
+            ++shortRecords;
+        } else {
+            ADD_FAILURE() << "broken record: " << record.substr(0, 80);
+        }
+    }
+    EXPECT_EQ(longRecords, kCount);
+    EXPECT_EQ(shortRecords, kCount);
+}
+
+TEST_F(LogFileTest, ReadersCopyWholeMessagesWhileOtherThreadsLog) {
+    auto child = Start({"race", "200"});
+    EXPECT_EQ(child->Wait(), 0) << "a reader copied a torn last-error text";
+    const std::string log = Log();
+    ASSERT_EQ(log.compare(0, kHeader.size(), kHeader), 0);
+    EXPECT_EQ(Records(log.substr(kHeader.size())).size(), 400u);
+}
+
+}  // namespace
