@@ -64,7 +64,8 @@ public:
     Thread& operator=(const Thread&) = delete;
 
     // Creates the system thread; with `suspended` its body does not begin before Resume().
-    // Called at the end of the derived constructor, once the object is whole.
+    // Called at the end of the derived constructor, once the object is whole. A thread
+    // whose termination is requested before its body has begun never runs the body.
     bool Create(bool suspended);
 
     void Suspend();
@@ -126,12 +127,18 @@ public:
     using NotifyFn = void (*)(void* user, SocketNotification what, int errorCode);
 
     TcpClient(NotifyFn notify, void* user);
-    ~TcpClient();  // closes like Close(); waits for a notification of this client in flight
+    // Closes the socket without raising anything (an owner that wants Disconnected calls
+    // Close() first); waits until notifications of this client under way on other
+    // threads have returned; afterwards none is ever delivered. It may run inside one of
+    // this client's own notifications.
+    ~TcpClient();
     TcpClient(const TcpClient&) = delete;
     TcpClient& operator=(const TcpClient&) = delete;
 
-    // Numeric IPv4 address only. False when already active, or when the system refuses
-    // the attempt at once (then no Connected/Error follows).
+    // Numeric IPv4 address only. False when a socket is already open (connecting or
+    // connected), or when no attempt can be made (bad address or port, no socket): then
+    // nothing is raised. A connect that fails at once still ends in Error, delivered
+    // like any other outcome.
     bool Open(const char* ipText, int port);
     void Close();
     bool Active() const;
