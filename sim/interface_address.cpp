@@ -1,0 +1,60 @@
+#include "sim/interface_address.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <bit>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "sim/register_text.h"
+
+extern char** environ;
+
+namespace kravent::sim {
+
+int PrefixLength(const Ipv4& mask) {
+    const std::uint32_t m = std::uint32_t{mask[0]} << 24 | std::uint32_t{mask[1]} << 16 | std::uint32_t{mask[2]} << 8 | mask[3];
+    return std::countl_one(m);
+}
+
+bool InPrivateNetworkNamespace() {
+    const char* flag = std::getenv("KRAVENT_IN_NETNS");
+    return flag != nullptr && std::strcmp(flag, "1") == 0;
+}
+
+namespace {
+// Runs `ip` with the arguments; its exit status, or -1 when it could not run.
+int RunIp(std::vector<std::string> args) {
+    args.insert(args.begin(), "ip");
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (::posix_spawnp(&pid, "ip", nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+std::string WithPrefix(const Ipv4& ip, const Ipv4& mask) {
+    return FormatDottedQuad(ip.data()) + "/" + std::to_string(PrefixLength(mask));
+}
+}  // namespace
+
+bool MoveInterfaceAddress(const std::string& interfaceName, const Ipv4& oldIp, const Ipv4& oldMask, const Ipv4& newIp,
+                          const Ipv4& newMask, std::string& error) {
+    if (!InPrivateNetworkNamespace()) {
+        error = "refusing to change an interface address outside a private network namespace";
+        return false;
+    }
+    if (RunIp({"addr", "replace", WithPrefix(newIp, newMask), "dev", interfaceName}) != 0) {
+        error = "ip addr replace failed on " + interfaceName;
+        return false;
+    }
+    if (oldIp != newIp) RunIp({"addr", "del", WithPrefix(oldIp, oldMask), "dev", interfaceName});
+    return true;
+}
+
+}  // namespace kravent::sim

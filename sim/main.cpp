@@ -1,0 +1,141 @@
+// kravent-sim: plays one or more KRAVENT modules until SIGINT or SIGTERM.
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/module_simulator.h"
+#include "sim/register_text.h"
+
+using kravent::sim::ModuleSettings;
+using kravent::sim::ModuleSimulator;
+
+namespace {
+
+constexpr std::string_view kUsage = R"(Usage: kravent-sim [options]
+Plays KRAVENT modules on TCP port 8010 and UDP port 7010 of every local address
+until SIGINT or SIGTERM, then stops cleanly (exit status 0).
+
+Program options:
+  --help                   this text
+  --config FILE            read module options from FILE (name=value lines, '#' comments;
+                           register names set registers, e.g. KP=1.5); later options win
+  --modules N              play N modules (default 1). Module k (from 0) takes the bind
+                           address plus k when --bind names one address, else the ports
+                           plus k; its MAC address ends in the MAC's last byte plus k
+  --ready-fd N             write "ready\n" to file descriptor N once every module listens
+                           (a line "ready" is always printed on standard output as well)
+)";
+
+struct ProgramOptions {
+    ModuleSettings module;
+    int modules = 1;
+    int readyFd = -1;
+};
+
+// Parses argv; returns an exit status when the program should end at once.
+std::optional<int> Parse(int argc, char** argv, ProgramOptions& out) {
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage.data(), stdout);
+            std::fputs(kravent::sim::ModuleOptionsHelp().data(), stdout);
+            return 0;
+        }
+        if (arg.substr(0, 2) != "--") {
+            std::fprintf(stderr, "kravent-sim: unexpected argument %s (see --help)\n", argv[i]);
+            return 2;
+        }
+        std::string_view name = arg.substr(2);
+        std::string_view value;
+        if (const std::size_t eq = name.find('='); eq != std::string_view::npos) {
+            value = name.substr(eq + 1);
+            name = name.substr(0, eq);
+        } else if (!kravent::sim::IsModuleFlag(name)) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "kravent-sim: --%s needs a value\n", std::string(name).c_str());
+                return 2;
+            }
+            value = argv[++i];
+        }
+        std::string problem;
+        if (name == "config") {
+            problem = kravent::sim::LoadConfigFile(out.module, std::string(value));
+        } else if (name == "modules" || name == "ready-fd") {
+            const auto n = kravent::sim::ParseInteger(value, name == "modules" ? 1 : 0, name == "modules" ? 64 : 1024);
+            if (!n) problem = "--" + std::string(name) + " expects a number";
+            else (name == "modules" ? out.modules : out.readyFd) = static_cast<int>(*n);
+        } else {
+            problem = kravent::sim::ApplyModuleOption(out.module, name, value);
+        }
+        if (!problem.empty()) {
+            std::fprintf(stderr, "kravent-sim: %s\n", problem.c_str());
+            return 2;
+        }
+    }
+    return std::nullopt;
+}
+
+// The settings of module k of a --modules run.
+ModuleSettings Nth(const ModuleSettings& base, int k) {
+    ModuleSettings s = base;
+    if (k == 0) return s;
+    const auto step = static_cast<std::uint8_t>(k);
+    if (auto quad = kravent::sim::ParseDottedQuad(s.bindAddress); quad && !kravent::sim::IsAnyAddress(s.bindAddress)) {
+        (*quad)[3] = static_cast<std::uint8_t>((*quad)[3] + step);
+        s.bindAddress = kravent::sim::FormatDottedQuad(quad->data());
+        // A configured IPADDRESS would repeat the first module's: the bind address wins.
+        std::erase_if(s.registers, [](const auto& r) { return kravent::kRegisters[r.first].name == "IPADDRESS"; });
+    } else {
+        if (s.tcpPort != 0) s.tcpPort = static_cast<std::uint16_t>(s.tcpPort + step);
+        if (s.udpPort != 0) s.udpPort = static_cast<std::uint16_t>(s.udpPort + step);
+    }
+    kravent::sim::RegisterStore store;  // the MAC that the settings give
+    for (const auto& [index, value] : s.registers) store.SetRaw(kravent::kRegisters[index].name, value);
+    kravent::sim::WireValue mac = store.GetRaw("ETHERNETMAC");
+    mac[5] = static_cast<std::uint8_t>(mac[5] + step);
+    s.registers.emplace_back(static_cast<std::size_t>(kravent::RegisterIndex("ETHERNETMAC")), mac);
+    return s;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ProgramOptions options;
+    if (const auto exitStatus = Parse(argc, argv, options)) return *exitStatus;
+
+    // Block the stop signals before any thread starts, so that only sigwait takes them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    std::vector<std::unique_ptr<ModuleSimulator>> modules;
+    for (int k = 0; k < options.modules; ++k) {
+        auto& module = modules.emplace_back(std::make_unique<ModuleSimulator>(Nth(options.module, k)));
+        if (!module->Start()) {
+            std::fprintf(stderr, "kravent-sim: module %d: %s\n", k, module->LastError().c_str());
+            return 1;
+        }
+        std::fprintf(stderr, "kravent-sim: module %d on %s, TCP port %u, UDP port %u\n", k,
+                     module->BindAddress().c_str(), module->TcpPort(), module->UdpPort());
+    }
+    std::fputs("ready\n", stdout);
+    std::fflush(stdout);
+    if (options.readyFd >= 0) {
+        [[maybe_unused]] const ssize_t n = ::write(options.readyFd, "ready\n", 6);
+        ::close(options.readyFd);
+    }
+
+    int signal = 0;
+    while (sigwait(&stopSignals, &signal) != 0) {}
+    for (auto& module : modules) module->Stop();
+    return 0;
+}

@@ -1,0 +1,168 @@
+#include "sim/settings.h"
+
+#include <fstream>
+
+#include "sim/register_text.h"
+
+namespace kravent::sim {
+
+bool ModuleSettings::SetRegister(std::string_view name, std::string_view text) {
+    const int index = RegisterIndex(name);
+    if (index == kNoIndex) return false;
+    const auto value = ParseRegisterValue(kRegisters[static_cast<std::size_t>(index)], text);
+    if (!value) return false;
+    registers.emplace_back(static_cast<std::size_t>(index), *value);
+    return true;
+}
+
+namespace {
+
+std::string Unsigned(std::string_view value, std::uint32_t max, std::uint32_t& out) {
+    const auto v = ParseInteger(value, 0, max);
+    if (!v) return "expects a number from 0 to " + std::to_string(max);
+    out = static_cast<std::uint32_t>(*v);
+    return {};
+}
+
+std::string Flag(std::string_view value, bool& out) {
+    if (value.empty() || value == "1" || value == "true" || value == "yes") out = true;
+    else if (value == "0" || value == "false" || value == "no") out = false;
+    else return "expects no value, 1 or 0";
+    return {};
+}
+
+std::string Register(ModuleSettings& s, std::string_view name, std::string_view value) {
+    return s.SetRegister(name, value) ? std::string{} : "is not a valid value of " + std::string(name);
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+constexpr std::string_view kFlags[] = {"silent", "unknown-register", "manual-clock"};
+
+}  // namespace
+
+bool IsModuleFlag(std::string_view name) {
+    for (std::string_view flag : kFlags)
+        if (flag == name) return true;
+    return false;
+}
+
+std::string ApplyModuleOption(ModuleSettings& s, std::string_view name, std::string_view value) {
+    std::string problem;
+    std::uint32_t number = 0;
+    FaultSettings& f = s.faults;
+    if (!name.empty() && name[0] >= 'A' && name[0] <= 'Z') {
+        problem = Register(s, name, value);
+    } else if (name == "set") {
+        const std::size_t eq = value.find('=');
+        if (eq == std::string_view::npos) return "--set expects REG=VALUE";
+        problem = Register(s, value.substr(0, eq), value.substr(eq + 1));
+    } else if (name == "type") {
+        problem = Register(s, "TYPE", value);
+    } else if (name == "version") {
+        problem = Register(s, "VERSION", value);
+    } else if (name == "mac") {
+        problem = Register(s, "ETHERNETMAC", value);
+    } else if (name == "name") {
+        problem = Register(s, "MODULENAME", value);
+    } else if (name == "ip") {
+        problem = Register(s, "IPADDRESS", value);
+    } else if (name == "mask") {
+        problem = Register(s, "SUBNETMASK", value);
+    } else if (name == "bind") {
+        if (!ParseDottedQuad(value)) problem = "expects a dotted IPv4 address";
+        else s.bindAddress = std::string(value);
+    } else if (name == "tcp-port" || name == "udp-port") {
+        problem = Unsigned(value, 65535, number);
+        (name == "tcp-port" ? s.tcpPort : s.udpPort) = static_cast<std::uint16_t>(number);
+    } else if (name == "manage-interface") {
+        if (value.empty()) problem = "expects an interface name";
+        s.manageInterface = std::string(value);
+    } else if (name == "manual-clock") {
+        problem = Flag(value, s.manualClock);
+    } else if (name == "supply-voltage") {
+        const auto parsed = ParseRegisterValue(kRegisters[static_cast<std::size_t>(RegisterIndex("VOLTAGE"))], value);
+        if (!parsed) problem = "expects a voltage";
+        else s.supplyVoltage = static_cast<float>(std::stod(std::string(value)));
+    } else if (name == "delay-ms") {
+        problem = Unsigned(value, 600000, f.delayMs);
+    } else if (name == "silent") {
+        problem = Flag(value, f.silent);
+    } else if (name == "corrupt-next") {
+        problem = Unsigned(value, UINT32_MAX, f.corruptNext);
+    } else if (name == "split") {
+        problem = Unsigned(value, 65535, f.splitBytes);
+    } else if (name == "merge") {
+        problem = Unsigned(value, 3, f.mergeAnswers);
+    } else if (name == "close-after") {
+        problem = Unsigned(value, UINT32_MAX, f.closeAfterExchanges);
+    } else if (name == "unknown-register") {
+        problem = Flag(value, f.unknownRegister);
+    } else if (name == "answer-type") {
+        const auto parsed = ParseRegisterValue(kRegisters[0], value);
+        if (!parsed) problem = "expects HIGH.LOW";
+        else {
+            f.overrideType = true;
+            f.answerType = std::uint32_t{(*parsed)[0]} << 24 | std::uint32_t{(*parsed)[1]} << 16 |
+                           std::uint32_t{(*parsed)[2]} << 8 | (*parsed)[3];
+        }
+    } else {
+        return "unknown option --" + std::string(name);
+    }
+    return problem.empty() ? problem : "--" + std::string(name) + " " + problem;
+}
+
+std::string_view ModuleOptionsHelp() {
+    return R"(Module options (also usable as name=value lines in a --config file):
+  --type H.L               TYPE register halves (default 2.2, the type the library serves)
+  --version H.L            VERSION register halves (default 1.0)
+  --mac XX:XX:XX:XX:XX:XX  ETHERNETMAC (default 02:4B:52:00:00:01)
+  --name TEXT              MODULENAME, up to 16 characters (default KRAVENT-SIM)
+  --ip A.B.C.D             IPADDRESS register (default: the bind address, else 127.0.0.1)
+  --mask A.B.C.D           SUBNETMASK register (default 255.0.0.0)
+  --bind A.B.C.D           address to listen on (default 0.0.0.0, every local address)
+  --tcp-port N             main port (default 8010; 0 picks a free port)
+  --udp-port N             service port (default 7010; 0 picks a free port)
+  --set REG=VALUE          initial value of any register, e.g. --set KP=2.5 --set POSITION=-40
+                           (integers, 16.16 numbers, H.L, dotted quads, MAC, text as for the above)
+  --supply-voltage V       supply seen by the motor model (default 24.0; below 18 V warns)
+  --manual-clock           the motor model moves only when advanced through the class API
+  --manage-interface IF    on an address change, really move IF's address with `ip`
+                           (accepted only in a private test namespace, KRAVENT_IN_NETNS=1)
+Faults:
+  --delay-ms N             delay every answer by N ms
+  --silent                 never answer
+  --corrupt-next N         corrupt the checksum of the next N answers
+  --split N                write TCP answers in pieces of N bytes
+  --merge N                hold TCP answers until N (2 or 3) go out in one send
+  --close-after N          close a TCP connection after N answered requests
+  --unknown-register       end every read answer with an item of unknown address 0x09
+  --answer-type H.L        answer TYPE over UDP with these halves
+)";
+}
+
+std::string LoadConfigFile(ModuleSettings& settings, const std::string& path) {
+    std::ifstream in(path);
+    if (!in) return "cannot read " + path;
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (const std::size_t hash = line.find('#'); hash != std::string::npos) line.erase(hash);
+        const std::size_t first = line.find_first_not_of(" \t\r");
+        if (first == std::string::npos) continue;
+        const std::size_t last = line.find_last_not_of(" \t\r");
+        const std::string_view text = std::string_view(line).substr(first, last - first + 1);
+        const std::size_t eq = text.find('=');
+        const std::string_view name = Trim(text.substr(0, eq));
+        const std::string_view value = eq == std::string_view::npos ? std::string_view{} : Trim(text.substr(eq + 1));
+        if (eq == std::string_view::npos && !IsModuleFlag(name)) return path + ":" + std::to_string(number) + ": expects name=value";
+        if (std::string problem = ApplyModuleOption(settings, name, value); !problem.empty())
+            return path + ":" + std::to_string(number) + ": " + problem;
+    }
+    return {};
+}
+
+}  // namespace kravent::sim

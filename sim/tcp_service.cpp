@@ -1,0 +1,154 @@
+#include "sim/tcp_service.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <array>
+
+#include "commanagement/frame.h"
+#include "sim/frame_assembler.h"
+
+namespace kravent::sim {
+
+bool TcpService::Start(const std::string& address, std::uint16_t port, std::string& error) {
+    listener_ = OpenTcpListener(address, port, error);
+    if (listener_ < 0) return false;
+    port_ = BoundPort(listener_);
+    stop_.Clear();
+    acceptor_ = std::thread([this] { AcceptLoop(); });
+    return true;
+}
+
+void TcpService::Stop() {
+    if (!acceptor_.joinable()) return;
+    stop_.Signal();
+    acceptor_.join();
+    for (Connection& c : connections_) c.thread.join();
+    connections_.clear();
+    CloseSocket(listener_);
+}
+
+bool TcpService::Rebind(const std::string& address, std::string& error) {
+    std::unique_lock lock(rebindMutex_);
+    rebindAddress_ = address;
+    rebindError_.reset();
+    rebind_.Signal();
+    rebindDone_.wait(lock, [this] { return !rebindAddress_.has_value(); });
+    if (rebindError_) error = *rebindError_;
+    return !rebindError_.has_value();
+}
+
+void TcpService::AcceptLoop() {
+    for (;;) {
+        pollfd fds[3] = {{stop_.fd(), POLLIN, 0}, {rebind_.fd(), POLLIN, 0}, {listener_, POLLIN, 0}};
+        if (::poll(fds, 3, -1) < 0) continue;
+        if (fds[0].revents != 0) {
+            std::lock_guard lock(rebindMutex_);
+            if (rebindAddress_) rebindError_ = "the service is stopping";
+            rebindAddress_.reset();
+            rebindDone_.notify_all();
+            return;
+        }
+        if (fds[1].revents != 0) {
+            rebind_.Clear();
+            std::lock_guard lock(rebindMutex_);
+            if (rebindAddress_) {
+                std::string error;
+                const int fd = OpenTcpListener(*rebindAddress_, port_, error);
+                if (fd >= 0) {
+                    CloseSocket(listener_);
+                    listener_ = fd;
+                } else {
+                    rebindError_ = error;
+                }
+                rebindAddress_.reset();
+                rebindDone_.notify_all();
+            }
+        }
+        if (fds[2].revents != 0) Accept();
+        ReapFinished();
+    }
+}
+
+void TcpService::Accept() {
+    const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) return;
+    ReapFinished();
+    if (connections_.size() >= kMaxConnections) {
+        ::close(fd);
+        return;
+    }
+    const std::size_t open = log_.ConnectionOpened();
+    store_.SetInt("TCPCONNECTIONSOPENED", static_cast<std::int32_t>(open > 255 ? 255 : open));
+    Connection& c = connections_.emplace_back();
+    c.fd = fd;
+    const int id = nextId_++;
+    c.thread = std::thread([this, &c, id] { Serve(c, id); });
+}
+
+void TcpService::ReapFinished() {
+    for (auto it = connections_.begin(); it != connections_.end();) {
+        if (it->done.load()) {
+            it->thread.join();
+            it = connections_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+bool TcpService::SendAnswer(int fd, const std::uint8_t* data, std::size_t size) {
+    if (const std::uint32_t delay = faults_.delayMs.load(); delay > 0 && !SleepUnlessWoken(stop_, delay)) return false;
+    if (!SendAll(fd, data, size, faults_.splitBytes.load())) return false;
+    log_.AddAnswer();
+    return true;
+}
+
+void TcpService::Serve(Connection& connection, int id) {
+    FrameAssembler assembler;
+    std::array<std::uint8_t, 2048> input{};
+    // Room for several answers, so that merged answers still fit one send.
+    std::array<std::uint8_t, 4 * wire::kMaxFrameSize> output{};
+    std::size_t pending = 0;         // answer bytes not yet sent
+    std::uint32_t heldAnswers = 0;   // answered pieces whose bytes are pending
+    std::uint32_t exchanges = 0;     // answered pieces sent
+    bool open = true;
+    while (open && WaitReadable(connection.fd, stop_) == WaitOutcome::Readable) {
+        const ssize_t n = ::recv(connection.fd, input.data(), input.size(), 0);
+        if (n <= 0) break;
+        logic_.AdvanceMotor();
+        const std::size_t errorsBefore = assembler.checksumErrors();
+        const std::size_t oversizedBefore = assembler.oversizedFrames();
+        bool answered = false;
+        assembler.Feed(input.data(), static_cast<std::size_t>(n), [&](const std::uint8_t* frame, std::size_t size) {
+            log_.AddFrame(id, frame, size);
+            if (faults_.silent.load() || !open) return;
+            if (output.size() - pending < wire::kMaxFrameSize) {  // full: send what is there first
+                open = SendAnswer(connection.fd, output.data(), pending);
+                pending = 0;
+            }
+            const std::size_t answerSize = logic_.AnswerTcpFrame(frame, size, output.data() + pending, output.size() - pending);
+            pending += answerSize;
+            answered = answered || answerSize > 0;
+        });
+        log_.AddChecksumErrors(assembler.checksumErrors() - errorsBefore, assembler.oversizedFrames() - oversizedBefore);
+        if (!answered || !open) continue;
+        ++heldAnswers;
+        const std::uint32_t merge = faults_.mergeAnswers.load();
+        if (heldAnswers < (merge > 1 ? merge : 1) && output.size() - pending >= wire::kMaxFrameSize) continue;
+        open = SendAnswer(connection.fd, output.data(), pending);
+        pending = 0;
+        exchanges += heldAnswers;
+        heldAnswers = 0;
+        const std::uint32_t closeAfter = faults_.closeAfterExchanges.load();
+        if (closeAfter > 0 && exchanges >= closeAfter) break;
+    }
+    ::shutdown(connection.fd, SHUT_RDWR);
+    ::close(connection.fd);
+    const std::size_t openCount = log_.ConnectionClosed();
+    store_.SetInt("TCPCONNECTIONSOPENED", static_cast<std::int32_t>(openCount > 255 ? 255 : openCount));
+    connection.done.store(true);
+}
+
+}  // namespace kravent::sim

@@ -1,0 +1,73 @@
+// The module's main port: accepts connections (at most kMaxConnections at a
+// time; more are closed at once) and serves each on a thread of its own.
+// The answers to the frames of one received piece of the stream go out in one
+// send, so a read request and a write request sent together get one answer.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <list>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "sim/activity_log.h"
+#include "sim/faults.h"
+#include "sim/module_logic.h"
+#include "sim/register_store.h"
+#include "sim/socket_util.h"
+
+namespace kravent::sim {
+
+class TcpService {
+public:
+    static constexpr std::size_t kMaxConnections = 16;
+
+    TcpService(ModuleLogic& logic, RegisterStore& store, Faults& faults, ActivityLog& log)
+        : logic_(logic), store_(store), faults_(faults), log_(log) {}
+    ~TcpService() { Stop(); }
+    TcpService(const TcpService&) = delete;
+    TcpService& operator=(const TcpService&) = delete;
+
+    // Listens on address:port and starts accepting; false with `error` when the
+    // socket cannot be bound. Returns once the socket listens.
+    bool Start(const std::string& address, std::uint16_t port, std::string& error);
+    // Closes every connection and joins every thread.
+    void Stop();
+    // Listens on a new address from now on (same port); open connections stay.
+    bool Rebind(const std::string& address, std::string& error);
+    std::uint16_t port() const { return port_; }
+
+private:
+    struct Connection {
+        int fd;
+        std::thread thread;
+        std::atomic<bool> done{false};
+    };
+    void AcceptLoop();
+    void Accept();
+    void Serve(Connection& connection, int id);
+    void ReapFinished();
+    bool SendAnswer(int fd, const std::uint8_t* data, std::size_t size);
+
+    ModuleLogic& logic_;
+    RegisterStore& store_;
+    Faults& faults_;
+    ActivityLog& log_;
+
+    WakeSignal stop_;
+    WakeSignal rebind_;
+    int listener_ = -1;
+    std::uint16_t port_ = 0;
+    std::thread acceptor_;
+    std::list<Connection> connections_;  // owned by the acceptor thread while it runs
+    int nextId_ = 1;
+
+    std::mutex rebindMutex_;
+    std::condition_variable rebindDone_;
+    std::optional<std::string> rebindAddress_;
+    std::optional<std::string> rebindError_;
+};
+
+}  // namespace kravent::sim
