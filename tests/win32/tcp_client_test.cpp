@@ -1,0 +1,269 @@
+// The asynchronous TCP client against a loopback listener; the test thread dispatches
+// its messages, so the window notifications must run on it.
+#include <cstring>
+
+#include "platform/platform.h"
+#include "platform/win32/socket_window.h"
+#include "tests/win32/harness.h"
+#include "tests/win32/loopback.h"
+
+using namespace kravent::platform;
+using namespace kravent::wintest;
+
+namespace {
+
+struct Entry {
+    SocketNotification what;
+    int error;
+    DWORD thread;
+};
+
+// Records every notification; on Read it takes the waiting bytes like the transport.
+struct Recorder {
+    SRWLOCK lock = SRWLOCK_INIT;
+    Entry entries[64];
+    int count = 0;
+    TcpClient* client = nullptr;
+    bool destroyOnRead = false;
+    bool inNotification = false;
+    char received[256] = {};
+    int receivedCount = 0;
+
+    int Count() {
+        AcquireSRWLockShared(&lock);
+        const int n = count;
+        ReleaseSRWLockShared(&lock);
+        return n;
+    }
+    Entry At(int index) {
+        AcquireSRWLockShared(&lock);
+        const Entry e = entries[index];
+        ReleaseSRWLockShared(&lock);
+        return e;
+    }
+    int Occurrences(SocketNotification what) {
+        int n = 0;
+        for (int i = 0; i < Count(); ++i) n += At(i).what == what ? 1 : 0;
+        return n;
+    }
+};
+
+void OnNotify(void* user, SocketNotification what, int error) {
+    auto& r = *static_cast<Recorder*>(user);
+    AcquireSRWLockExclusive(&r.lock);
+    if (r.count < 64) r.entries[r.count++] = {what, error, GetCurrentThreadId()};
+    ReleaseSRWLockExclusive(&r.lock);
+    if (what != SocketNotification::Read || r.client == nullptr) return;
+    r.inNotification = r.client->InNotification();
+    const int waiting = r.client->ReceiveLength();
+    const int room = static_cast<int>(sizeof r.received) - r.receivedCount;
+    const int got = r.client->ReceiveBuf(r.received + r.receivedCount, waiting < room ? waiting : room);
+    if (got > 0) r.receivedCount += got;
+    if (r.destroyOnRead) {
+        delete r.client;
+        r.client = nullptr;
+    }
+}
+
+struct WaitFor {
+    Recorder* recorder;
+    SocketNotification what;
+};
+
+bool Happened(void* context) {
+    auto& w = *static_cast<WaitFor*>(context);
+    return w.recorder->Occurrences(w.what) > 0;
+}
+
+bool PumpUntilNotified(Recorder& r, SocketNotification what) {
+    WaitFor w{&r, what};
+    return PumpUntil(&Happened, &w, 10000);
+}
+
+bool ReceivedAtLeast(void* context) {
+    auto& r = *static_cast<Recorder*>(context);
+    return r.receivedCount >= 5;
+}
+
+// A client connected to `listener`, with the server side accepted.
+SOCKET Connect(TcpClient& client, Recorder& r, Listener& listener) {
+    CHECK(client.Open("127.0.0.1", listener.port()));
+    CHECK(PumpUntilNotified(r, SocketNotification::Connected));
+    const SOCKET server = listener.Accept(10000);
+    CHECK(server != INVALID_SOCKET);
+    return server;
+}
+
+// Sends on a thread of its own until the socket layer refuses.
+class FailingSender : public Thread {
+public:
+    explicit FailingSender(TcpClient& c) : client(c) { Create(false); }
+    ~FailingSender() override { Stop(); }
+    TcpClient& client;
+    Event done{false};
+    std::atomic<DWORD> id{0};
+
+protected:
+    void Execute() override {
+        id = GetCurrentThreadId();
+        const char byte = 'x';
+        for (int i = 0; i < 100000 && client.SendBuf(&byte, 1) == 1; ++i) YieldThread();
+        done.Set();
+    }
+};
+
+}  // namespace
+
+KRAVENT_CASE(TcpNotificationsRunOnTheOpeningThread) {
+    Listener listener;
+    Recorder r;
+    TcpClient client(&OnNotify, &r);
+    r.client = &client;
+    CHECK(client.Open("127.0.0.1", listener.port()));
+    // Lookup and Connecting come at once, inside Open.
+    CHECK(r.Count() == 2);
+    CHECK(r.At(0).what == SocketNotification::Lookup);
+    CHECK(r.At(1).what == SocketNotification::Connecting);
+    CHECK(!client.Active());
+    CHECK(PumpUntilNotified(r, SocketNotification::Connected));
+    CHECK(client.Active());
+    const SOCKET server = listener.Accept(10000);
+    CHECK(server != INVALID_SOCKET);
+
+    CHECK(send(server, "hello", 5, 0) == 5);
+    CHECK(PumpUntil(&ReceivedAtLeast, &r, 10000));
+    CHECK(std::memcmp(r.received, "hello", 5) == 0);
+    CHECK(r.inNotification);
+    CHECK(!client.InNotification());
+    for (int i = 0; i < r.Count(); ++i) CHECK(r.At(i).thread == GetCurrentThreadId());
+
+    CHECK(client.SendBuf("abc", 3) == 3);
+    char echo[8] = {};
+    CHECK(WaitReadable(server, 10000));
+    CHECK(recv(server, echo, sizeof echo, 0) == 3);
+    CHECK(std::memcmp(echo, "abc", 3) == 0);
+
+    // Close reports the disconnection before it returns, and only once.
+    client.Close();
+    CHECK(r.Occurrences(SocketNotification::Disconnected) == 1);
+    CHECK(!client.Active());
+    CHECK(client.SendBuf("abc", 3) == -1);
+    closesocket(server);
+    PumpFor(200);
+    CHECK(r.Occurrences(SocketNotification::Disconnected) == 1);
+    CHECK(r.Occurrences(SocketNotification::Error) == 0);
+}
+
+KRAVENT_CASE(TcpPeerCloseRaisesDisconnectedAfterTheLastBytes) {
+    Listener listener;
+    Recorder r;
+    TcpClient client(&OnNotify, &r);
+    r.client = &client;
+    const SOCKET server = Connect(client, r, listener);
+    send(server, "bye!!", 5, 0);
+    closesocket(server);
+    CHECK(PumpUntilNotified(r, SocketNotification::Disconnected));
+    CHECK(r.receivedCount == 5);  // handed on before the close
+    CHECK(!client.Active());
+    const int before = r.Count();
+    CHECK(client.SendBuf("x", 1) == -1);  // closed: nothing more is raised
+    CHECK(r.Count() == before);
+}
+
+KRAVENT_CASE(TcpRefusedConnectEndsInErrorAlone) {
+    int freePort = 0;
+    {
+        Listener closed;
+        freePort = closed.port();
+    }
+    Recorder r;
+    TcpClient client(&OnNotify, &r);
+    CHECK(client.Open("127.0.0.1", freePort));
+    CHECK(PumpUntilNotified(r, SocketNotification::Error));
+    CHECK(r.At(r.Count() - 1).error == WSAECONNREFUSED);
+    PumpFor(200);
+    CHECK(r.Occurrences(SocketNotification::Disconnected) == 0);
+    CHECK(r.Occurrences(SocketNotification::Connected) == 0);
+    CHECK(!client.Active());
+    client.Close();
+    CHECK(r.Occurrences(SocketNotification::Disconnected) == 0);
+}
+
+KRAVENT_CASE(TcpOpenRefusesNamesBadPortsAndASecondOpen) {
+    Listener listener;
+    Recorder r;
+    TcpClient client(&OnNotify, &r);
+    CHECK(!client.Open("localhost", listener.port()));
+    CHECK(!client.Open("127.0.0", listener.port()));
+    CHECK(!client.Open(nullptr, listener.port()));
+    CHECK(!client.Open("127.0.0.1", 0));
+    CHECK(!client.Open("127.0.0.1", 70000));
+    CHECK(r.Count() == 0);  // nothing raised for an attempt never made
+    CHECK(client.Open("127.0.0.1", listener.port()));
+    CHECK(!client.Open("127.0.0.1", listener.port()));  // connecting already
+}
+
+KRAVENT_CASE(TcpMessagesQueuedForADestroyedClientAreIgnored) {
+    Listener listener;
+    Recorder r;
+    auto* client = new TcpClient(&OnNotify, &r);
+    r.client = client;
+    const SOCKET server = Connect(*client, r, listener);
+    send(server, "late", 4, 0);
+    closesocket(server);
+    // Wait until Winsock has posted its message, without dispatching it.
+    MSG queued;
+    const auto limit = SteadyMilliseconds() + 10000;
+    while (!PeekMessageA(&queued, nullptr, kSocketMessage, kSocketMessage, PM_NOREMOVE) &&
+           SteadyMilliseconds() < limit)
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_POSTMESSAGE);
+    const int before = r.Count();
+    delete client;
+    r.client = nullptr;
+    // A new client in the freed slot must not receive the old client's messages.
+    Recorder other;
+    TcpClient next(&OnNotify, &other);
+    PumpFor(300);
+    CHECK(r.Count() == before);  // nothing delivered, not even Disconnected
+    CHECK(other.Count() == 0);
+}
+
+KRAVENT_CASE(TcpClientMayBeDestroyedInItsOwnNotification) {
+    Listener listener;
+    Recorder r;
+    r.client = new TcpClient(&OnNotify, &r);
+    const SOCKET server = Connect(*r.client, r, listener);
+    r.destroyOnRead = true;
+    send(server, "first", 5, 0);
+    CHECK(PumpUntil(&ReceivedAtLeast, &r, 10000));
+    CHECK(r.client == nullptr);
+    const int after = r.Count();
+    send(server, "more", 4, 0);
+    closesocket(server);
+    PumpFor(300);
+    CHECK(r.Count() == after);
+}
+
+KRAVENT_CASE(TcpFailingSendRaisesErrorThenDisconnectedOnTheSender) {
+    Listener listener;
+    Recorder r;
+    TcpClient client(&OnNotify, &r);
+    const SOCKET server = Connect(client, r, listener);
+    // A reset from the peer; the test thread does not dispatch, so only the sender learns of it.
+    const linger abort{1, 0};
+    setsockopt(server, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
+    closesocket(server);
+    FailingSender sender(client);
+    CHECK(sender.done.Wait(30000) == WaitResult::Signaled);
+    const int errorAt = r.Count() - 2;
+    CHECK(errorAt >= 0);
+    if (errorAt >= 0) {
+        CHECK(r.At(errorAt).what == SocketNotification::Error);
+        CHECK(r.At(errorAt).thread == sender.id);
+        CHECK(r.At(errorAt + 1).what == SocketNotification::Disconnected);
+        CHECK(r.At(errorAt + 1).thread == sender.id);
+    }
+    CHECK(!client.Active());
+    PumpFor(200);  // the queued FD_CLOSE belongs to a closed session
+    CHECK(r.Occurrences(SocketNotification::Disconnected) == 1);
+}
