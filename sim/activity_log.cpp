@@ -30,19 +30,17 @@ void ActivityLog::AddAddressChange() {
     Changed();
 }
 
-std::size_t ActivityLog::ConnectionOpened() {
+void ActivityLog::ConnectionOpened() {
     std::lock_guard lock(mutex_);
     ++counters_.connectionsAccepted;
     ++counters_.connectionsOpen;
     Changed();
-    return counters_.connectionsOpen;
 }
 
-std::size_t ActivityLog::ConnectionClosed() {
+void ActivityLog::ConnectionClosed() {
     std::lock_guard lock(mutex_);
     --counters_.connectionsOpen;
     Changed();
-    return counters_.connectionsOpen;
 }
 
 Counters ActivityLog::counters() const {

@@ -37,9 +37,8 @@ public:
     void AddChecksumErrors(std::size_t count, std::size_t oversized);
     void AddAnswer();
     void AddAddressChange();
-    // The number of open connections after the change.
-    std::size_t ConnectionOpened();
-    std::size_t ConnectionClosed();
+    void ConnectionOpened();
+    void ConnectionClosed();
 
     Counters counters() const;
     std::vector<ReceivedFrame> frames() const;

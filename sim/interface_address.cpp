@@ -49,11 +49,13 @@ bool MoveInterfaceAddress(const std::string& interfaceName, const Ipv4& oldIp, c
         error = "refusing to change an interface address outside a private network namespace";
         return false;
     }
+    // The old address goes first: removing a primary address would also remove a
+    // new one of the same subnet, added as its secondary.
+    if (oldIp != newIp) RunIp({"addr", "del", WithPrefix(oldIp, oldMask), "dev", interfaceName});
     if (RunIp({"addr", "replace", WithPrefix(newIp, newMask), "dev", interfaceName}) != 0) {
         error = "ip addr replace failed on " + interfaceName;
         return false;
     }
-    if (oldIp != newIp) RunIp({"addr", "del", WithPrefix(oldIp, oldMask), "dev", interfaceName});
     return true;
 }
 

@@ -17,7 +17,7 @@ int PrefixLength(const Ipv4& mask);
 // True when this process runs in a namespace the harness created for it.
 bool InPrivateNetworkNamespace();
 
-// Adds newIp/newMask to `interfaceName`, then removes oldIp/oldMask; false with
+// Removes oldIp/oldMask from `interfaceName` and adds newIp/newMask; false with
 // `error` when `ip` fails. Adding an address that is already there is not an error.
 bool MoveInterfaceAddress(const std::string& interfaceName, const Ipv4& oldIp, const Ipv4& oldMask, const Ipv4& newIp,
                           const Ipv4& newMask, std::string& error);

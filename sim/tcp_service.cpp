@@ -79,12 +79,16 @@ void TcpService::Accept() {
         ::close(fd);
         return;
     }
-    const std::size_t open = log_.ConnectionOpened();
-    store_.SetInt("TCPCONNECTIONSOPENED", static_cast<std::int32_t>(open > 255 ? 255 : open));
+    SetOpenConnections(open_.fetch_add(1) + 1);
+    log_.ConnectionOpened();
     Connection& c = connections_.emplace_back();
     c.fd = fd;
     const int id = nextId_++;
     c.thread = std::thread([this, &c, id] { Serve(c, id); });
+}
+
+void TcpService::SetOpenConnections(std::size_t count) {
+    store_.SetInt("TCPCONNECTIONSOPENED", static_cast<std::int32_t>(count > 255 ? 255 : count));
 }
 
 void TcpService::ReapFinished() {
@@ -146,8 +150,8 @@ void TcpService::Serve(Connection& connection, int id) {
     }
     ::shutdown(connection.fd, SHUT_RDWR);
     ::close(connection.fd);
-    const std::size_t openCount = log_.ConnectionClosed();
-    store_.SetInt("TCPCONNECTIONSOPENED", static_cast<std::int32_t>(openCount > 255 ? 255 : openCount));
+    SetOpenConnections(open_.fetch_sub(1) - 1);
+    log_.ConnectionClosed();  // after the register, so that a waiter finds it updated
     connection.done.store(true);
 }
 

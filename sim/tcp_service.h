@@ -4,6 +4,7 @@
 // send, so a read request and a write request sent together get one answer.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <list>
@@ -49,6 +50,7 @@ private:
     void Accept();
     void Serve(Connection& connection, int id);
     void ReapFinished();
+    void SetOpenConnections(std::size_t count);
     bool SendAnswer(int fd, const std::uint8_t* data, std::size_t size);
 
     ModuleLogic& logic_;
@@ -63,6 +65,7 @@ private:
     std::thread acceptor_;
     std::list<Connection> connections_;  // owned by the acceptor thread while it runs
     int nextId_ = 1;
+    std::atomic<std::size_t> open_{0};
 
     std::mutex rebindMutex_;
     std::condition_variable rebindDone_;

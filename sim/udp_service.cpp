@@ -115,10 +115,10 @@ void UdpService::Receive(int fd, bool broadcastOnly) {
             log_.AddAnswer();
     }
     if (!change.requested) return;
-    log_.AddAddressChange();
     const std::optional<std::string> rebindTo = onChange_ ? onChange_(change) : std::nullopt;
     std::string error;
     if (rebindTo) Bind(*rebindTo, error);  // on failure the old sockets stay
+    log_.AddAddressChange();  // last, so that whoever waits for it finds the module moved
 }
 
 }  // namespace kravent::sim

@@ -1,0 +1,385 @@
+// The simulator's frame handling, register store and motor model, without sockets.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <vector>
+
+#include "commanagement/frame.h"
+#include "commanagement/register_map.h"
+#include "sim/frame_assembler.h"
+#include "sim/module_logic.h"
+#include "sim/register_text.h"
+#include "sim/settings.h"
+#include "tests/support/raw_clients.h"
+
+namespace kravent::sim {
+namespace {
+
+using testsupport::Bytes;
+using testsupport::MakeFrame;
+
+class LogicTest : public ::testing::Test {
+protected:
+    LogicTest() { clock.SetManual(true); logic.AdvanceMotor(); }
+
+    Bytes Tcp(const Bytes& frame) {
+        std::vector<std::uint8_t> out(wire::kMaxFrameSize);
+        const std::size_t n = logic.AnswerTcpFrame(frame.data(), frame.size(), out.data(), out.size());
+        return Bytes(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(n));
+    }
+    Bytes Udp(const Bytes& frame, AddressChange& change) {
+        std::vector<std::uint8_t> out(wire::kMaxFrameSize);
+        const std::size_t n = logic.AnswerUdpFrame(frame.data(), frame.size(), out.data(), out.size(), change);
+        return Bytes(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(n));
+    }
+    Bytes Read(std::initializer_list<std::uint8_t> addresses) { return Tcp(MakeFrame(wire::kReadRequest, addresses)); }
+    Bytes Write(const Bytes& payload) { return Tcp(MakeFrame(wire::kWriteRequest, payload)); }
+
+    RegisterStore store;
+    MotorModel motor;
+    Faults faults;
+    SimClock clock;
+    ModuleLogic logic{store, motor, faults, clock};
+};
+
+const Bytes kEmptyAnswer = {0x00, 0x23, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xDC};
+
+TEST_F(LogicTest, WorkedFramesGetTheirAnswers) {
+    // TYPE alone, as the library's type test and the worked request frame ask it.
+    EXPECT_EQ(Tcp({0x00, 0x21, 0x00, 0x00, 0x00, 0x01, 0x00, 0xFF, 0xDD}),
+              (Bytes{0x00, 0x23, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x02, 0x00, 0x02, 0xFB, 0xD7}));
+    // The supply at rest is 24 V: the worked read answer, byte for byte.
+    EXPECT_EQ(Read({0x07}), (Bytes{0x00, 0x23, 0x00, 0x00, 0x00, 0x05, 0x07, 0x00, 0x18, 0x00, 0x00, 0xE0, 0xD7}));
+    // The worked write of REGULATIONMODE = 1 is applied and answered by an empty read answer.
+    EXPECT_EQ(Tcp({0x00, 0x22, 0x00, 0x00, 0x00, 0x02, 0x20, 0x01, 0xDF, 0xDA}), kEmptyAnswer);
+    EXPECT_EQ(store.GetInt("REGULATIONMODE"), 1);
+    // An empty read request gets an empty read answer.
+    EXPECT_EQ(Tcp({0x00, 0x21, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xDE}), kEmptyAnswer);
+}
+
+TEST_F(LogicTest, FirstPacketOfReadAllIsAnsweredInExactly180Bytes) {
+    Bytes payload;
+    for (std::size_t k = 0; kRegisters[kReadList[k]].name != "HOMINGOPTIONS"; ++k) payload.push_back(kRegisters[kReadList[k]].address);
+    ASSERT_EQ(payload.size(), 34u);
+    const Bytes answer = Tcp(MakeFrame(wire::kReadRequest, payload));
+    ASSERT_EQ(answer.size(), 180u);
+    EXPECT_TRUE(wire::ChecksumMatches(answer.data(), 172));
+    // Items come in the order asked: the answer walks with the register sizes.
+    std::size_t pos = 6;
+    for (std::uint8_t address : payload) {
+        ASSERT_EQ(answer[pos], address);
+        pos += 1 + static_cast<std::size_t>(RegisterSize(address));
+    }
+    EXPECT_EQ(pos, 178u);
+}
+
+TEST_F(LogicTest, ScanRequestIsAnsweredIn42BytesInTheOrderAsked) {
+    AddressChange change;
+    const Bytes answer = Udp({0x00, 0x21, 0x00, 0x00, 0x00, 0x04, 0x00, 0x01, 0x15, 0x11, 0xEA, 0xC8}, change);
+    ASSERT_EQ(answer.size(), 42u);
+    EXPECT_EQ(answer[6], 0x00);
+    EXPECT_EQ(answer[11], 0x01);
+    EXPECT_EQ(answer[16], 0x15);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&answer[17]), 11), "KRAVENT-SIM");
+    EXPECT_EQ(answer[33], 0x11);
+    EXPECT_EQ(Bytes(answer.begin() + 34, answer.begin() + 40), (Bytes{0x02, 0x4B, 0x52, 0x00, 0x00, 0x01}));
+    EXPECT_FALSE(change.requested);
+}
+
+TEST_F(LogicTest, ReadSkipsUnknownCommandAndWriteOnlyAddresses) {
+    // 0x09 unknown, 0x02 a command, 0x22 write-only: only TYPE and LOOPTIME remain.
+    const Bytes answer = Read({0x09, 0x00, 0x02, 0x22, 0x2D});
+    ASSERT_EQ(answer.size(), 8u + 5u + 2u);
+    EXPECT_EQ(answer[6], 0x00);
+    EXPECT_EQ(answer[11], 0x2D);
+    EXPECT_EQ(answer[12], 1);
+}
+
+TEST_F(LogicTest, HugeReadRequestIsCutAtTheLargestFrame) {
+    Bytes payload(1000, 0x15);  // MODULENAME, 17 bytes per item
+    const Bytes answer = Tcp(MakeFrame(wire::kReadRequest, payload));
+    EXPECT_LE(answer.size(), wire::kMaxFrameSize);
+    EXPECT_EQ((answer.size() - 8) % 17, 0u);
+    EXPECT_TRUE(wire::ChecksumMatches(answer.data(), answer.size() - 8));
+}
+
+TEST_F(LogicTest, WritesStoreValuesAndPassOverReadOnlyOnes) {
+    // KP = 1.5 (the worked packet), then SPEED (read-only, skipped), then TOPSPEED = 2000.
+    EXPECT_EQ(Tcp({0x00, 0x22, 0x00, 0x00, 0x00, 0x05, 0x33, 0x00, 0x01, 0x80, 0x00, 0xCB, 0x58}), kEmptyAnswer);
+    EXPECT_FLOAT_EQ(store.GetFloat("KP"), 1.5f);
+    Write({0x28, 0x00, 0x00, 0x00, 0x07, 0x42, 0x00, 0x00, 0x07, 0xD0});
+    EXPECT_EQ(store.GetInt("SPEED"), 0);
+    EXPECT_EQ(store.GetInt("TOPSPEED"), 2000);
+    // An unknown address ends the walk: what follows it is not applied.
+    Write({0x09, 0x42, 0x00, 0x00, 0x00, 0x01});
+    EXPECT_EQ(store.GetInt("TOPSPEED"), 2000);
+    // A value cut short is not applied either.
+    Write({0x42, 0x00, 0x01});
+    EXPECT_EQ(store.GetInt("TOPSPEED"), 2000);
+}
+
+TEST_F(LogicTest, WarningsWrittenAsZeroAreCleared) {
+    store.RaiseWarnings(0b1011);
+    Write({0x08, 0x00, 0x00, 0x00, 0x02});  // keeps bit 1 only
+    EXPECT_EQ(store.GetWord("WARNINGS"), 0b0010u);
+    Write({0x08, 0x00, 0x00, 0x00, 0x00});
+    EXPECT_EQ(store.GetWord("WARNINGS"), 0u);
+}
+
+TEST_F(LogicTest, UserAndFactorySnapshotsRestoreParameters) {
+    store.SetFloat("KP", 3.0f);
+    Write({0x03});  // SAVEUSERPARAMETERS
+    store.SetFloat("KP", 4.0f);
+    store.SetInt("POSITION", 77);
+    Write({0x04});  // RESTOREUSERPARAMETERS
+    EXPECT_FLOAT_EQ(store.GetFloat("KP"), 3.0f);
+    EXPECT_EQ(store.GetInt("POSITION"), 77);  // motion state is no parameter
+    Write({0x05});  // RESTOREFACTORYPARAMETERS
+    EXPECT_FLOAT_EQ(store.GetFloat("KP"), 1.5f);
+    store.SetInt("TOPSPEED", 1234);
+    Write({0x06});  // SAVEFACTORYPARAMETERS
+    store.SetInt("TOPSPEED", 1);
+    Write({0x05});
+    EXPECT_EQ(store.GetInt("TOPSPEED"), 1234);
+}
+
+TEST_F(LogicTest, ResetCpuStopsTheMotion) {
+    Write({0x20, 0x02, 0x21, 0x00, 0x00, 0x01, 0xF4});  // speed mode, 500 counts/s
+    clock.Advance(2000);
+    logic.AdvanceMotor();
+    EXPECT_EQ(store.GetInt("SPEED"), 500);
+    Write({0x02});
+    EXPECT_EQ(store.GetInt("SPEED"), 0);
+    EXPECT_EQ(store.GetInt("POSITION"), 0);
+    EXPECT_EQ(store.GetInt("REGULATIONMODE"), 0);
+}
+
+TEST_F(LogicTest, AddressChangeOnlyForThisModulesMac) {
+    AddressChange change;
+    const Bytes other = MakeFrame(wire::kChangeIpAddress, {0x02, 0x4B, 0x52, 0, 0, 0x02, 10, 0, 0, 5, 255, 255, 0, 0}, 1);
+    EXPECT_TRUE(Udp(other, change).empty());
+    EXPECT_FALSE(change.requested);
+    const Bytes mine = MakeFrame(wire::kChangeIpAddress, {0x02, 0x4B, 0x52, 0, 0, 0x01, 10, 0, 0, 5, 255, 255, 0, 0}, 1);
+    EXPECT_EQ(Udp(mine, change), kEmptyAnswer);
+    ASSERT_TRUE(change.requested);
+    EXPECT_EQ(change.ip, (std::array<std::uint8_t, 4>{10, 0, 0, 5}));
+    EXPECT_EQ(change.mask, (std::array<std::uint8_t, 4>{255, 255, 0, 0}));
+    // The same frame on the main port is not a command there.
+    EXPECT_TRUE(Tcp(mine).empty());
+}
+
+TEST_F(LogicTest, FaultsShapeTheAnswers) {
+    faults.corruptNext.store(1);
+    Bytes answer = Read({0x00});
+    EXPECT_FALSE(wire::ChecksumMatches(answer.data(), 5));
+    answer = Read({0x00});
+    EXPECT_TRUE(wire::ChecksumMatches(answer.data(), 5));
+
+    faults.unknownRegister.store(true);
+    answer = Read({0x00});
+    ASSERT_EQ(answer.size(), 18u);
+    EXPECT_EQ(answer[11], kUnknownAddress);
+    faults.unknownRegister.store(false);
+
+    faults.SetAnswerType(2, 3);
+    AddressChange change;
+    answer = Udp(MakeFrame(wire::kReadRequest, {0x00}), change);
+    EXPECT_EQ(Bytes(answer.begin() + 7, answer.begin() + 11), (Bytes{0, 2, 0, 3}));
+    answer = Read({0x00});  // the main port still tells the real type
+    EXPECT_EQ(Bytes(answer.begin() + 7, answer.begin() + 11), (Bytes{0, 2, 0, 2}));
+}
+
+// --- Frame reassembly -------------------------------------------------------
+
+struct Collected {
+    std::vector<Bytes> frames;
+    void operator()(const std::uint8_t* f, std::size_t n) { frames.emplace_back(f, f + n); }
+};
+
+TEST(FrameAssemblerTest, RebuildsFramesSplitAndMergedAcrossReads) {
+    const Bytes a = MakeFrame(wire::kReadRequest, {0x00});
+    const Bytes b = MakeFrame(wire::kWriteRequest, {0x20, 0x01});
+    const Bytes stream = testsupport::Concat(testsupport::Concat(a, b), a);
+    FrameAssembler assembler;
+    Collected got;
+    for (std::uint8_t byte : stream) assembler.Feed(&byte, 1, got);  // one byte at a time
+    assembler.Feed(stream.data(), stream.size(), got);               // all at once
+    ASSERT_EQ(got.frames.size(), 6u);
+    EXPECT_EQ(got.frames[0], a);
+    EXPECT_EQ(got.frames[1], b);
+    EXPECT_EQ(got.frames[5], a);
+    EXPECT_EQ(assembler.checksumErrors(), 0u);
+}
+
+TEST(FrameAssemblerTest, DropsAndCountsBadChecksumsAndKeepsAlignment) {
+    Bytes bad = MakeFrame(wire::kReadRequest, {0x00});
+    bad.back() ^= 1;
+    const Bytes good = MakeFrame(wire::kReadRequest, {0x07});
+    FrameAssembler assembler;
+    Collected got;
+    const Bytes stream = testsupport::Concat(bad, good);
+    assembler.Feed(stream.data(), stream.size(), got);
+    ASSERT_EQ(got.frames.size(), 1u);
+    EXPECT_EQ(got.frames[0], good);
+    EXPECT_EQ(assembler.checksumErrors(), 1u);
+}
+
+TEST(FrameAssemblerTest, SkipsAFrameLongerThanItsBuffer) {
+    Bytes huge = {0x00, 0x21, 0x00, 0x00, 0xFF, 0xFF};
+    huge.resize(6 + 0xFFFF + 2, 0x00);
+    const Bytes good = MakeFrame(wire::kReadRequest, {0x07});
+    FrameAssembler assembler;
+    Collected got;
+    const Bytes stream = testsupport::Concat(huge, good);
+    assembler.Feed(stream.data(), stream.size(), got);
+    ASSERT_EQ(got.frames.size(), 1u);
+    EXPECT_EQ(got.frames[0], good);
+    EXPECT_EQ(assembler.oversizedFrames(), 1u);
+}
+
+// --- Register text and settings ---------------------------------------------
+
+const RegisterInfo& Reg(std::string_view name) { return kRegisters[static_cast<std::size_t>(RegisterIndex(name))]; }
+
+TEST(RegisterTextTest, ParsesEveryEncoding) {
+    auto bytes = [](std::string_view name, std::string_view text, std::size_t n) {
+        const auto v = ParseRegisterValue(Reg(name), text);
+        return v ? Bytes(v->begin(), v->begin() + static_cast<std::ptrdiff_t>(n)) : Bytes{};
+    };
+    EXPECT_EQ(bytes("TYPE", "2.3", 4), (Bytes{0, 2, 0, 3}));
+    EXPECT_EQ(bytes("KP", "1.5", 4), (Bytes{0x00, 0x01, 0x80, 0x00}));
+    EXPECT_EQ(bytes("POSITION", "-1", 4), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(bytes("REGULATIONMODE", "0x02", 1), (Bytes{2}));
+    EXPECT_EQ(bytes("IPADDRESS", "192.168.1.10", 4), (Bytes{192, 168, 1, 10}));
+    EXPECT_EQ(bytes("ETHERNETMAC", "02-4b-52-00-00-ff", 6), (Bytes{2, 0x4B, 0x52, 0, 0, 0xFF}));
+    EXPECT_EQ(bytes("MODULENAME", "AB", 3), (Bytes{'A', 'B', 0}));
+    EXPECT_EQ(bytes("WARNINGS", "0x80000001", 4), (Bytes{0x80, 0, 0, 1}));
+}
+
+TEST(RegisterTextTest, RefusesTextThatDoesNotFit) {
+    EXPECT_FALSE(ParseRegisterValue(Reg("REGULATIONMODE"), "256"));
+    EXPECT_FALSE(ParseRegisterValue(Reg("POSITION"), "2147483648"));
+    EXPECT_FALSE(ParseRegisterValue(Reg("POSITION"), "12abc"));
+    EXPECT_FALSE(ParseRegisterValue(Reg("IPADDRESS"), "1.2.3"));
+    EXPECT_FALSE(ParseRegisterValue(Reg("IPADDRESS"), "1.2.3.256"));
+    EXPECT_FALSE(ParseRegisterValue(Reg("ETHERNETMAC"), "02:4B:52:00:00"));
+    EXPECT_FALSE(ParseRegisterValue(Reg("MODULENAME"), "seventeen-chars!!"));
+    EXPECT_FALSE(ParseRegisterValue(Reg("KP"), "40000"));
+    EXPECT_FALSE(ParseRegisterValue(Reg("RESETCPU"), "1"));
+    EXPECT_FALSE(ParseRegisterValue(Reg("TYPE"), "2"));
+}
+
+TEST(SettingsTest, OptionsAndConfigFileFillTheSettings) {
+    ModuleSettings s;
+    EXPECT_EQ(ApplyModuleOption(s, "tcp-port", "9000"), "");
+    EXPECT_EQ(ApplyModuleOption(s, "set", "KP=2.5"), "");
+    EXPECT_EQ(ApplyModuleOption(s, "silent", ""), "");
+    EXPECT_EQ(s.tcpPort, 9000);
+    EXPECT_TRUE(s.faults.silent);
+    EXPECT_NE(ApplyModuleOption(s, "tcp-port", "70000"), "");
+    EXPECT_NE(ApplyModuleOption(s, "set", "NOSUCH=1"), "");
+    EXPECT_NE(ApplyModuleOption(s, "frobnicate", "1"), "");
+
+    const std::string path = ::testing::TempDir() + "kravent_sim_config.txt";
+    std::ofstream(path) << "# a module\n  name = MOTOR-7 \nTOPSPEED=1500\nudp-port=7100\nunknown-register\n";
+    EXPECT_EQ(LoadConfigFile(s, path), "");
+    EXPECT_EQ(s.udpPort, 7100);
+    EXPECT_TRUE(s.faults.unknownRegister);
+    RegisterStore store;
+    for (const auto& [index, value] : s.registers) store.SetRaw(kRegisters[index].name, value);
+    EXPECT_FLOAT_EQ(store.GetFloat("KP"), 2.5f);
+    EXPECT_EQ(store.GetInt("TOPSPEED"), 1500);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(store.GetRaw("MODULENAME").data())), "MOTOR-7");
+
+    std::ofstream(path) << "TOPSPEED=fast\n";
+    EXPECT_NE(LoadConfigFile(s, path).find(":1:"), std::string::npos);
+}
+
+// --- Motor model --------------------------------------------------------------
+
+class MotorTest : public LogicTest {
+protected:
+    void Run(std::uint64_t ms, std::int32_t* maxSpeed = nullptr) {
+        for (std::uint64_t t = 0; t < ms; t += 10) {
+            clock.Advance(10);
+            logic.AdvanceMotor();
+            if (maxSpeed) *maxSpeed = std::max(*maxSpeed, std::abs(store.GetInt("SPEED")));
+        }
+    }
+};
+
+TEST_F(MotorTest, PositionModeReachesTheSetpointWithinItsLimits) {
+    store.SetInt("TOPSPEED", 1000);
+    store.SetInt("ACCELERATION", 500);
+    store.SetInt("DECELERATION", 500);
+    store.SetInt("REGULATIONMODE", kModePosition);
+    store.SetInt("INPUT", 5000);
+    std::int32_t maxSpeed = 0;
+    Run(1000, &maxSpeed);
+    // After one second at 500 counts/s^2 it has covered about 250 counts.
+    EXPECT_NEAR(store.GetInt("POSITION"), 250, 5);
+    EXPECT_NEAR(store.GetInt("SPEED"), 500, 5);
+    EXPECT_EQ(store.GetInt("DESIRED"), 5000);
+    // 2 s ramp up, 3 s at top speed, 2 s ramp down: 7 s in all.
+    Run(7000, &maxSpeed);
+    EXPECT_EQ(store.GetInt("POSITION"), 5000);
+    EXPECT_EQ(store.GetInt("SPEED"), 0);
+    EXPECT_EQ(store.GetInt("FEEDBACK"), 5000);
+    EXPECT_LE(maxSpeed, 1000);
+    EXPECT_GE(maxSpeed, 995);
+    EXPECT_EQ(store.GetWord("WARNINGS"), 0u);
+    EXPECT_FLOAT_EQ(store.GetFloat("VOLTAGE"), 24.0f);
+}
+
+TEST_F(MotorTest, CurrentMaxHoldsBackTheAccelerationAndWarns) {
+    store.SetFloat("CURRENTMAX", 0.25f);  // 250 counts/s^2 at most
+    store.SetInt("REGULATIONMODE", kModeSpeed);
+    store.SetInt("INPUT", 1000);
+    Run(1000);
+    EXPECT_NEAR(store.GetInt("SPEED"), 250, 3);
+    EXPECT_NE(store.GetWord("WARNINGS") & kWarningOverCurrent, 0u);
+}
+
+TEST_F(MotorTest, LimitSwitchStopsTheMotorAndWarns) {
+    store.SetInt("LIMIT2SETUP", 1);
+    store.SetInt("LIMIT2POSITION", 300);
+    store.SetInt("REGULATIONMODE", kModeSpeed);
+    store.SetInt("INPUT", 1000);
+    Run(3000);
+    EXPECT_EQ(store.GetInt("POSITION"), 300);
+    EXPECT_EQ(store.GetInt("SPEED"), 0);
+    EXPECT_NE(store.GetWord("WARNINGS") & kWarningLimit2, 0u);
+    EXPECT_EQ(store.GetWord("WARNINGS") & kWarningLimit1, 0u);
+}
+
+TEST_F(MotorTest, HomingMovesToTheHomingPosition) {
+    store.SetInt("HOMINGPOSITION", -400);
+    Write({0x49});  // HOMING
+    Run(5000);
+    EXPECT_EQ(store.GetInt("POSITION"), -400);
+    EXPECT_FALSE(motor.Homing());
+    // STOPHOMING ends a homing run on the way.
+    store.SetInt("HOMINGPOSITION", 10000);
+    Write({0x49});
+    Run(500);
+    Write({0x4A});
+    Run(3000);
+    EXPECT_EQ(store.GetInt("SPEED"), 0);
+    EXPECT_LT(store.GetInt("POSITION"), 0);
+}
+
+TEST_F(MotorTest, LowSupplyRaisesUnderVoltage) {
+    motor.SetSupplyVoltage(12.0f);
+    Run(10);
+    EXPECT_FLOAT_EQ(store.GetFloat("VOLTAGE"), 12.0f);
+    EXPECT_NE(store.GetWord("WARNINGS") & kWarningUnderVoltage, 0u);
+}
+
+TEST_F(MotorTest, APositionWrittenByTheHostIsTakenOver) {
+    Write({0x26, 0x00, 0x00, 0x03, 0xE8});  // POSITION = 1000
+    Run(100);
+    EXPECT_EQ(store.GetInt("POSITION"), 1000);
+}
+
+}  // namespace
+}  // namespace kravent::sim
