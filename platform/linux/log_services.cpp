@@ -20,6 +20,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__SANITIZE_THREAD__)
+#define KRAVENT_THREAD_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define KRAVENT_THREAD_SANITIZER 1
+#endif
+#endif
+#if defined(KRAVENT_THREAD_SANITIZER)
+#include <sanitizer/tsan_interface.h>
+#endif
+
 namespace kravent::platform {
 
 const char kLibraryFileName[] = "libVorn-KRAVENT_DLLInterface.so";
@@ -60,9 +71,10 @@ bool InitialiseMutex(pthread_mutex_t* mutex) {
     return initialised;
 }
 
+// The deadline of pthread_mutex_timedlock, which counts on the realtime clock.
 timespec DeadlineAfter(std::uint32_t timeoutMs) {
     timespec deadline{};
-    clock_gettime(CLOCK_MONOTONIC, &deadline);
+    clock_gettime(CLOCK_REALTIME, &deadline);
     deadline.tv_sec += static_cast<time_t>(timeoutMs / 1000);
     deadline.tv_nsec += static_cast<long>(timeoutMs % 1000) * 1000000L;
     if (deadline.tv_nsec >= 1000000000L) {
@@ -150,7 +162,7 @@ LockResult NamedMutex::Lock(std::uint32_t timeoutMs) {
         result = pthread_mutex_lock(mutex);
     } else {
         const timespec deadline = DeadlineAfter(timeoutMs);
-        result = pthread_mutex_clocklock(mutex, CLOCK_MONOTONIC, &deadline);
+        result = pthread_mutex_timedlock(mutex, &deadline);
     }
     switch (result) {
     case 0:
@@ -158,6 +170,13 @@ LockResult NamedMutex::Lock(std::uint32_t timeoutMs) {
     case EOWNERDEAD:
         // The holder died; the lock is ours now. Mark it usable again for everyone.
         pthread_mutex_consistent(mutex);
+#if defined(KRAVENT_THREAD_SANITIZER)
+        // ThreadSanitizer's timedlock interceptor records no owner on EOWNERDEAD.
+        if (timeoutMs != kInfinite) {
+            __tsan_mutex_pre_lock(mutex, 0);
+            __tsan_mutex_post_lock(mutex, 0, 0);
+        }
+#endif
         return LockResult::Abandoned;
     case ETIMEDOUT:
         return LockResult::Timeout;

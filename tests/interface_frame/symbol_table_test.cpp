@@ -2,9 +2,9 @@
 // header, each under its own name and its underscore twin, and nothing else.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <memory>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -13,13 +13,19 @@
 
 namespace {
 
-// Names of the functions the public header declares.
+// Names of the functions the public header declares: each "Vorn_KRAVENT_<name>(".
 std::set<std::string> DeclaredFunctions() {
     const std::string header = kravent::testing::ReadFile(KRAVENT_PUBLIC_HEADER);
-    static const std::regex declaration(R"(\b(Vorn_KRAVENT_\w+)\s*\()");
+    const auto identifierChar = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; };
     std::set<std::string> names;
-    for (auto it = std::sregex_iterator(header.begin(), header.end(), declaration); it != std::sregex_iterator(); ++it)
-        names.insert((*it)[1]);
+    for (std::size_t at = header.find("Vorn_KRAVENT_"); at != std::string::npos; at = header.find("Vorn_KRAVENT_", at + 1)) {
+        if (at > 0 && identifierChar(header[at - 1])) continue;
+        std::size_t end = at;
+        while (end < header.size() && identifierChar(header[end])) ++end;
+        std::size_t next = end;
+        while (next < header.size() && std::isspace(static_cast<unsigned char>(header[next])) != 0) ++next;
+        if (next < header.size() && header[next] == '(') names.insert(header.substr(at, end - at));
+    }
     return names;
 }
 

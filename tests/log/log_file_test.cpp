@@ -4,11 +4,11 @@
 
 #include <chrono>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <vector>
 
 #include "tests/log/child_process.h"
+#include "tests/log/log_text.h"
 #include "tests/log/private_shared_memory.h"
 
 namespace {
@@ -51,10 +51,7 @@ protected:
     }
 
     // The log with every record's date and time replaced by "D\tT\t".
-    std::string LogWithoutTimes() const {
-        static const std::regex dateTime(R"(\d\d/\d\d/\d{4}\t\d\d:\d\d:\d\d\t)");
-        return std::regex_replace(Log(), dateTime, "D\tT\t");
-    }
+    std::string LogWithoutTimes() const { return kravent::testing::WithoutTimes(Log()); }
 
     TemporaryDirectory directory_;
     std::filesystem::path probe_;
