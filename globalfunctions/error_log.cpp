@@ -32,22 +32,27 @@ constexpr std::size_t kIpFieldWidth = 15;
 constexpr std::string_view kNoAddressField = "None           \t";
 constexpr std::string_view kRecordEnd = "\r\n\r\n";
 
-// The last-error text has a lock of its own, so that a reader copies one whole message
-// while writers replace it; writers replace it only while they hold the log lock.
-struct LastError {
-    std::mutex lock;
-    std::string text{"No Error"};
+// `LastErrorText` has a lock of its own, so that a reader copies one whole message while
+// writers replace it; writers replace it only while they hold the log lock as well.
+class LastErrorText {
+public:
+    void Set(std::string_view message) {
+        std::lock_guard guard(lock_);
+        text_.assign(message);
+    }
+    void CopyTo(char* buffer, std::int32_t* length) {
+        std::lock_guard guard(lock_);
+        CopyToHostBuffer(text_, buffer, length);
+    }
+
+private:
+    std::mutex lock_;
+    std::string text_{"No Error"};
 };
 
-LastError& TheLastError() {
-    static LastError lastError;
-    return lastError;
-}
-
-void SetLastErrorText(std::string_view message) {
-    LastError& lastError = TheLastError();
-    std::lock_guard guard(lastError.lock);
-    lastError.text.assign(message);
+LastErrorText& TheLastErrorText() {
+    static LastErrorText lastErrorText;
+    return lastErrorText;
 }
 
 // The machine-wide lock of the log file, created on the first call that needs it and
@@ -155,7 +160,7 @@ bool WriteErrorLog(std::string_view message, std::string_view ipText) {
             return false;
         }
         HeldLock held(*mutex);
-        SetLastErrorText(message);
+        TheLastErrorText().Set(message);
         return AppendRecord(message, ipText);
     } catch (...) {
         // Out of memory while logging: nothing may reach the caller, who is failing already.
@@ -165,9 +170,7 @@ bool WriteErrorLog(std::string_view message, std::string_view ipText) {
 
 void CopyLastErrorText(char* buffer, std::int32_t* length) {
     if (buffer == nullptr || length == nullptr) return;
-    LastError& lastError = TheLastError();
-    std::lock_guard guard(lastError.lock);
-    CopyToHostBuffer(lastError.text, buffer, length);
+    TheLastErrorText().CopyTo(buffer, length);
 }
 
 }  // namespace kravent
