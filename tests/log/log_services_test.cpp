@@ -1,5 +1,5 @@
-// The platform services under the logger: the machine-wide named lock, the module
-// path lookup, and the local date and time texts.
+// The platform services under the logger: the machine-wide named lock and the module
+// path lookup.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "tests/log/log_text.h"
 #include "tests/log/private_shared_memory.h"
 
 namespace {
@@ -97,12 +96,6 @@ TEST(NamedMutexTest, HandlesCreatedAtOnceShareOneLock) {
     EXPECT_FALSE(overlapped.load());
 }
 
-TEST(NamedMutexTest, RefusesEmptyNamesAndLockingWithoutCreate) {
-    NamedMutex lock;
-    EXPECT_FALSE(lock.Create(""));
-    EXPECT_EQ(lock.Lock(10), LockResult::Failed);
-}
-
 std::string ExecutablePath() {
     char path[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
@@ -134,11 +127,6 @@ TEST(ModulePathTest, PathThatDoesNotFitReturnsTheCapacity) {
     EXPECT_EQ(buffer.back(), '\0');
     EXPECT_EQ(std::string(buffer.data()), expected.substr(0, expected.size() - 1));
     EXPECT_EQ(kravent::platform::ModulePath("", buffer.data(), 0), 0u);
-}
-
-TEST(LocalDateTimeTest, FixedDayMonthYearAndTwentyFourHourFormats) {
-    EXPECT_TRUE(kravent::testing::HasForm(kravent::platform::LocalDateText(), kravent::testing::kDateForm));
-    EXPECT_TRUE(kravent::testing::HasForm(kravent::platform::LocalTimeText(), kravent::testing::kTimeForm));
 }
 
 }  // namespace

@@ -17,9 +17,6 @@ inline bool HasForm(std::string_view text, std::string_view pattern) {
     return true;
 }
 
-inline constexpr std::string_view kDateForm = "99/99/9999";
-inline constexpr std::string_view kTimeForm = "99:99:99";
-
 // `log` with the date and time that begin every record replaced by "D\tT\t".
 inline std::string WithoutTimes(std::string_view log) {
     constexpr std::string_view recordStart = "99/99/9999\t99:99:99\t";
