@@ -20,9 +20,9 @@ using Bytes = std::vector<std::uint8_t>;
 // and MAC 02:4B:52:00:00:01, in the order asked (42 bytes).
 Bytes ScanAnswer() {
     Bytes b = {0x00, 0x23, 0x00, 0x00, 0x00, 0x22, 0x00, 0x00, 0x02, 0x00, 0x02, 0x01, 0x00, 0x01, 0x00, 0x05, 0x15};
-    const char name[16] = {'K', 'R', 'A', 'V', 'E', 'N', 'T', '-', 'S', 'I', 'M'};
-    b.insert(b.end(), name, name + 16);
-    b.insert(b.end(), {0x11, 0x02, 0x4B, 0x52, 0x00, 0x00, 0x01, 0x24, 0x90});
+    const std::string name("KRAVENT-SIM\0\0\0\0\0", 16);
+    for (const char c : name) b.push_back(static_cast<std::uint8_t>(c));
+    for (const int c : {0x11, 0x02, 0x4B, 0x52, 0x00, 0x00, 0x01, 0x24, 0x90}) b.push_back(static_cast<std::uint8_t>(c));
     return b;
 }
 
