@@ -7,8 +7,10 @@
 //   MODULENAME: up to 16 characters, padded with zero bytes
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "commanagement/register_map.h"

@@ -181,12 +181,7 @@ int NetTopology::AddModule(const std::string& address, const std::vector<std::st
                                      "--set", "IPADDRESS=" + address, "--set", "SUBNETMASK=" + mask};
     argv.insert(argv.end(), extraArgs.begin(), extraArgs.end());
 
-    struct Child : SimProcess {
-        using SimProcess::ready_;
-        using SimProcess::Spawn;
-        using SimProcess::WaitForLine;
-    };
-    auto child = std::make_unique<Child>();
+    std::unique_ptr<SimProcess> child(new SimProcess());
     if (!child->Spawn(argv) || !child->WaitForLine("namespace", std::chrono::milliseconds(10000))) {
         error_ = "the module namespace did not start";
         return -1;

@@ -36,13 +36,13 @@ public:
     // Sends `signal` and waits; the raw wait status (see WIFEXITED), -1 if it does not end in `timeout`.
     int Stop(int signal, std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
 
-protected:
+private:
+    friend class NetTopology;  // starts the process first and waits for "ready" later
     SimProcess() = default;
     bool Spawn(const std::vector<std::string>& argv);
     bool WaitForLine(const std::string& line, std::chrono::milliseconds timeout);
-    bool ready_ = false;
 
-private:
+    bool ready_ = false;
     pid_t pid_ = -1;
     int toChild_ = -1;
     int fromChild_ = -1;
