@@ -187,6 +187,7 @@ void NotificationLoop::Unwatch(int fd, std::uint64_t key) {
 bool NotificationLoop::Deliver(TcpClient::Impl& client, SocketNotification what, int errorCode) {
     {
         std::lock_guard lock(mutex_);
+        if (client.retired) return false;  // its destructor runs: nothing more is raised
         ++client.deliveries;
     }
     Scope scope(*this, client);

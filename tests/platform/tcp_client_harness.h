@@ -40,14 +40,17 @@ public:
     ClientHarness(const ClientHarness&) = delete;
     ClientHarness& operator=(const ClientHarness&) = delete;
 
-    // Waits until `count` notifications of kind `what` have been recorded.
+    // Waits until `count` notifications of kind `what` have been recorded and no
+    // handler runs any more.
     bool WaitFor(SocketNotification what, std::size_t count = 1, int timeoutMs = 5000) {
         std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return CountLocked(what) >= count; });
+        return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                 [&] { return busy_ == 0 && CountLocked(what) >= count; });
     }
     bool WaitForReceived(std::size_t bytes, int timeoutMs = 10000) {
         std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return received_.size() >= bytes; });
+        return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                 [&] { return busy_ == 0 && received_.size() >= bytes; });
     }
     std::vector<Note> Notes() {
         std::lock_guard lock(mutex_);
@@ -80,6 +83,7 @@ private:
         {
             std::lock_guard lock(self.mutex_);
             self.notes_.push_back({what, error, std::this_thread::get_id(), self.client->InNotification()});
+            ++self.busy_;
         }
         if (what == SocketNotification::Read && self.readInHandler) {
             const int count = std::min(self.client->ReceiveLength(), self.readChunk.load());
@@ -90,6 +94,7 @@ private:
         }
         if (self.action) self.action(self, what);
         std::lock_guard lock(self.mutex_);
+        --self.busy_;
         self.changed_.notify_all();
     }
 
@@ -102,6 +107,7 @@ private:
     std::condition_variable changed_;
     std::vector<Note> notes_;
     std::string received_;
+    int busy_ = 0;  // handlers running, nested ones included
 };
 
 }  // namespace kravent::testing
