@@ -77,15 +77,5 @@ TEST(Event, WaiterMayDestroyTheEventRightAfterItsWaitReturns) {
     }
 }
 
-TEST(SteadyClock, NeverGoesBack) {
-    std::uint64_t last = SteadyMilliseconds();
-    for (int i = 0; i < 1000; ++i) {
-        const std::uint64_t now = SteadyMilliseconds();
-        ASSERT_GE(now, last);
-        last = now;
-        YieldThread();
-    }
-}
-
 }  // namespace
 }  // namespace kravent::platform

@@ -109,19 +109,6 @@ TEST(Thread, StopReleasesABodyHeldAtItsSafePoint) {
     EXPECT_TRUE(sawTermination.load());
 }
 
-TEST(Thread, SafePointWithoutSuspensionPassesAtOnce) {
-    std::atomic<bool> held{true};
-    Event done(false);
-    BodyThread thread(
-        [&](BodyThread& self) {
-            held = self.SafePoint();
-            done.Set();
-        },
-        false);
-    ASSERT_EQ(done.Wait(5000), WaitResult::Signaled);
-    EXPECT_FALSE(held.load());
-}
-
 TEST(Thread, ResumeOfARunningThreadAndRepeatedSuspendChangeNothing) {
     Event go(false);
     Event done(false);

@@ -85,17 +85,5 @@ TEST(PeriodicTimer, TimersAreIndependentAndUnknownIdsIgnored) {
     KillPeriodicTimer(b);
 }
 
-TEST(PeriodicTimer, IdentifiersAreNotReusedWhileAlive) {
-    Event tick(false);
-    const std::uint32_t first = StartPeriodicTimer(1000, tick);
-    const std::uint32_t second = StartPeriodicTimer(1000, tick);
-    KillPeriodicTimer(first);
-    const std::uint32_t third = StartPeriodicTimer(1000, tick);
-    EXPECT_NE(third, second);
-    EXPECT_NE(third, 0u);
-    KillPeriodicTimer(second);
-    KillPeriodicTimer(third);
-}
-
 }  // namespace
 }  // namespace kravent::platform
