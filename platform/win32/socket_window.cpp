@@ -28,16 +28,18 @@ HINSTANCE ThisModule() {
     return module;
 }
 
+// A failed registration is not remembered: the next Open() tries again.
 bool RegisterWindowClass() {
-    static const bool registered = [] {
-        WNDCLASSEXA windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = &SocketWindowProc;
-        windowClass.hInstance = ThisModule();
-        windowClass.lpszClassName = kClassName;
-        return RegisterClassExA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
-    return registered;
+    static std::atomic<bool> registered{false};
+    if (registered.load(std::memory_order_acquire)) return true;
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &SocketWindowProc;
+    windowClass.hInstance = ThisModule();
+    windowClass.lpszClassName = kClassName;
+    if (RegisterClassExA(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    registered.store(true, std::memory_order_release);
+    return true;
 }
 
 }  // namespace

@@ -267,3 +267,20 @@ KRAVENT_CASE(TcpFailingSendRaisesErrorThenDisconnectedOnTheSender) {
     PumpFor(200);  // the queued FD_CLOSE belongs to a closed session
     CHECK(r.Occurrences(SocketNotification::Disconnected) == 1);
 }
+
+KRAVENT_CASE(TcpConnectWithoutARouteEndsInError) {
+    if (!InPrivateNetwork()) {
+        std::printf("  skipped: only inside a private network namespace\n");
+        return;
+    }
+    Recorder r;
+    TcpClient client(&OnNotify, &r);
+    // The namespace has no route beyond loopback: the system refuses at once, and the
+    // refusal still comes as an Error notification.
+    CHECK(client.Open("10.255.255.1", 8010));
+    CHECK(PumpUntilNotified(r, SocketNotification::Error));
+    CHECK(r.At(r.Count() - 1).error != 0);
+    CHECK(r.Occurrences(SocketNotification::Connected) == 0);
+    CHECK(!client.Active());
+    CHECK(client.Open("10.255.255.1", 8010));  // the failed socket is gone: a new attempt is possible
+}
