@@ -1,27 +1,44 @@
 // kravent: the command-line tool over the library's exported functions.
-#include <cstdint>
 #include <cstdio>
-#include <cstring>
+#include <string_view>
 
-#include "Vorn-KRAVENT_DLLInterface.h"
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "cli/register_catalogue.h"
 
 namespace {
 
-int Demo() {
-    char text[256];
-    std::int32_t length = sizeof text;
-    Vorn_KRAVENT_VersionDLL(text, &length);
-    std::printf("version: %.*s\n", static_cast<int>(length), text);
-    length = sizeof text;
-    Vorn_KRAVENT_GetLastError(text, &length);
-    std::printf("last error: %.*s\n", static_cast<int>(length), text);
-    return 0;
-}
+using namespace kravent::cli;
+
+struct Subcommand {
+    std::string_view name;
+    int (*run)(const Arguments&, const Reporter&);
+};
+
+constexpr Subcommand kSubcommands[] = {
+    {"scan", CommandScan}, {"info", CommandInfo}, {"read", CommandRead},     {"dump", CommandDump},
+    {"write", CommandWrite}, {"run", CommandRun}, {"poll", CommandPoll},     {"set-ip", CommandSetIp},
+    {"demo", CommandDemo},
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "demo") == 0) return Demo();
-    std::fprintf(stderr, "usage: kravent demo\n");
-    return 2;
+    const ParsedArguments parsed = ParseArguments(argc, argv);
+    if (!parsed.arguments) return Reporter(false).Usage(parsed.error);
+    const Arguments& args = *parsed.arguments;
+    const Reporter report(args.json);
+
+    if (args.help || args.command == "help") {
+        const bool registersOnly = !args.operands.empty() && args.operands[0] == "registers";
+        std::fputs(registersOnly ? RegistersHelp().c_str() : UsageText().c_str(), stdout);
+        return 0;
+    }
+    if (args.command.empty()) {
+        std::fputs(UsageText().c_str(), stderr);
+        return kExitUsage;
+    }
+    for (const Subcommand& sub : kSubcommands)
+        if (sub.name == args.command) return sub.run(args, report);
+    return report.Usage("unknown command " + args.command);
 }

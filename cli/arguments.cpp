@@ -1,0 +1,99 @@
+#include "cli/arguments.h"
+
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+#include "cli/register_catalogue.h"
+#include "cli/value_parse.h"
+
+namespace kravent::cli {
+
+namespace {
+
+std::optional<double> ParseSeconds(std::string_view text) {
+    double value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+ParsedArguments ParseArguments(int argc, const char* const* argv) {
+    Arguments out;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        std::string_view name = arg;
+        std::optional<std::string_view> inlineValue;
+        if (arg.starts_with("--")) {
+            if (const std::size_t eq = arg.find('='); eq != std::string_view::npos) {
+                name = arg.substr(0, eq);
+                inlineValue = arg.substr(eq + 1);
+            }
+        }
+        const auto value = [&]() -> std::optional<std::string_view> {
+            if (inlineValue) return inlineValue;
+            if (i + 1 < argc) return std::string_view(argv[++i]);
+            return std::nullopt;
+        };
+        if (name == "--json") {
+            out.json = true;
+        } else if (name == "--help" || name == "-h") {
+            out.help = true;
+        } else if (name == "--period") {
+            const auto text = value();
+            const auto ms = text ? ParseInt32(*text) : std::nullopt;
+            if (!ms || *ms <= 0) return {std::nullopt, "--period expects a number of milliseconds above 0"};
+            out.periodMs = *ms;
+        } else if (name == "--duration") {
+            const auto text = value();
+            const auto s = text ? ParseSeconds(*text) : std::nullopt;
+            if (!s || *s <= 0 || *s > 86400) return {std::nullopt, "--duration expects a number of seconds above 0"};
+            out.durationS = *s;
+        } else if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
+            return {std::nullopt, "unknown option " + std::string(arg) + " (see kravent --help)"};
+        } else if (out.command.empty()) {
+            out.command = arg;
+        } else {
+            out.operands.emplace_back(arg);
+        }
+    }
+    return {out, {}};
+}
+
+std::string UsageText() {
+    std::string text = R"(Usage: kravent [--json] COMMAND [ARGUMENTS]
+Drives KRAVENT modules through the Vorn-KRAVENT_DLLInterface library.
+
+Commands:
+  scan                              list the modules on the network (UDP broadcast)
+  info IP                           identity, supply voltage, warnings and network settings
+  read IP REGISTER...               read registers once
+  dump IP                           read every readable register
+  write IP REGISTER=VALUE...        write registers in one request
+  run IP COMMAND                    run a module command (see below)
+  poll IP REGISTER... [--period MS] [--duration S]
+                                    poll pollable registers (default 100 ms for 10 s); a
+                                    live table on a terminal, else CSV or JSON lines
+  set-ip MAC IP MASK                give the module with that MAC a new address (about 5 s)
+  demo                              start a simulated module on 127.0.0.1 (ports 8010 and
+                                    7010) and show the tool against it
+  help [registers]                  this text, or the register list alone
+
+Options:
+  --json                            machine-readable output (JSON; JSON lines for poll)
+  --period MS, --duration S         for poll
+  --help                            this text
+
+Failures print the library's last error text on stderr; the exit status is then 1
+(2 for a wrong command line).
+
+)";
+    text += CommandsHelp();
+    text += "\n";
+    text += RegistersHelp();
+    return text;
+}
+
+}  // namespace kravent::cli

@@ -1,0 +1,124 @@
+// poll: the registers join the library's repetitive set and its sender asks for them
+// every period; each answer becomes a line (CSV or JSON) on a pipe, or redraws a
+// small table in place on a terminal.
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+#include "cli/commands.h"
+#include "cli/json.h"
+#include "cli/register_calls.h"
+#include "cli/register_catalogue.h"
+#include "cli/table.h"
+#include "cli/value_format.h"
+
+namespace kravent::cli {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long long MillisecondsBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count();
+}
+
+class PollPrinter {
+public:
+    PollPrinter(const std::vector<std::size_t>& indices, bool json)
+        : indices_(indices), json_(json), live_(!json && isatty(STDOUT_FILENO)) {}
+
+    void Begin() {
+        if (json_ || live_) return;
+        std::string header = "time_ms";
+        for (const std::size_t index : indices_) header += "," + std::string(Register(index).name);
+        std::printf("%s\n", header.c_str());
+        std::fflush(stdout);
+    }
+
+    void Show(const RegisterValues& values, long long timeMs, int count) {
+        if (json_) {
+            JsonObject line;
+            line.AddNumber("time_ms", timeMs);
+            for (const std::size_t index : indices_)
+                line.Add(Register(index).name, ReceivedIn(values, index) ? FormatJson(index, FromRecord(values, index)) : "null");
+            std::printf("%s\n", line.Text().c_str());
+        } else if (live_) {
+            std::vector<Row> rows;
+            for (const std::size_t index : indices_) rows.push_back({std::string(Register(index).name), Text(values, index)});
+            rows.push_back({"answers", std::to_string(count) + " (" + FormatReal(static_cast<float>(timeMs) / 1000.0f) + " s)"});
+            const std::string table = RenderTable({"REGISTER", "VALUE"}, rows);
+            if (drawnLines_ > 0) std::printf("\x1b[%dA", drawnLines_);  // back to the table's first line
+            std::size_t start = 0;
+            drawnLines_ = 0;
+            for (std::size_t end; (end = table.find('\n', start)) != std::string::npos; start = end + 1, ++drawnLines_)
+                std::printf("\x1b[2K%s\n", table.substr(start, end - start).c_str());
+        } else {
+            std::string line = std::to_string(timeMs);
+            for (const std::size_t index : indices_) line += "," + CsvField(Text(values, index));
+            std::printf("%s\n", line.c_str());
+        }
+        std::fflush(stdout);
+    }
+
+private:
+    static std::string Text(const RegisterValues& values, std::size_t index) {
+        return ReceivedIn(values, index) ? FormatText(index, FromRecord(values, index)) : "";
+    }
+
+    const std::vector<std::size_t>& indices_;
+    bool json_;
+    bool live_;
+    int drawnLines_ = 0;
+};
+
+}  // namespace
+
+int PollAndShow(Session& session, const std::vector<std::size_t>& indices, int periodMs, double durationS,
+                const Reporter& report) {
+    for (const std::size_t index : indices)
+        if (!RequestRead(index, true, session.com()))
+            return report.Failure("cannot poll " + std::string(Register(index).name));
+    if (!Vorn_KRAVENT_RepetitiveAskSetTime(periodMs, session.com())) return report.Failure("cannot set the poll period");
+    if (!Vorn_KRAVENT_RepetitiveAskStart(session.com())) return report.Failure("cannot start polling");
+
+    PollPrinter printer(indices, report.json());
+    printer.Begin();
+    const auto start = Clock::now();
+    const auto end = start + std::chrono::milliseconds(static_cast<long long>(durationS * 1000.0));
+    // An answer may take the sender's own 3 s wait; a longer silence is a failure.
+    const auto answerLimit = std::max(std::chrono::milliseconds(4000), std::chrono::milliseconds(3LL * periodMs));
+    int count = 0;
+    int status = 0;
+    for (auto now = start; now < end; now = Clock::now()) {
+        const auto wait = std::min(answerLimit, std::chrono::duration_cast<std::chrono::milliseconds>(end - now));
+        Answer answer;
+        std::string error;
+        const Session::Wait result = session.NextAnswer(answer, wait, error);
+        if (result == Session::Wait::kAnswer) {
+            printer.Show(answer.values, MillisecondsBetween(start, answer.at), ++count);
+        } else if (result == Session::Wait::kBroken || wait == answerLimit) {
+            status = report.Failure(error);
+            break;
+        }
+    }
+    Vorn_KRAVENT_RepetitiveAskStop(session.com());
+    Vorn_KRAVENT_RepetitiveAskReset(session.com());
+    if (status == 0 && count == 0) status = report.Failure("no answer from " + session.address() + " while polling");
+    return status;
+}
+
+int CommandPoll(const Arguments& args, const Reporter& report) {
+    if (args.operands.size() < 2) return report.Usage("usage: kravent poll IP REGISTER... [--period MS] [--duration S]");
+    std::vector<std::size_t> indices;
+    std::string error;
+    if (!ResolveRegisters({args.operands.begin() + 1, args.operands.end()}, RegisterUse::kPoll, indices, error))
+        return report.Usage(error);
+    Session session;
+    if (const int status = OpenSession(session, args.operands[0], report)) return status;
+    return PollAndShow(session, indices, args.periodMs.value_or(kDefaultPollPeriodMs),
+                       args.durationS.value_or(kDefaultPollDurationS), report);
+}
+
+}  // namespace kravent::cli

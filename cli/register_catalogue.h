@@ -1,0 +1,37 @@
+// The registers as the tool names and shows them: lookup by name in any case, the
+// record place of each register's fields in RegisterValues, and the bit names.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "commanagement/register_layout.h"
+#include "commanagement/register_map.h"
+
+namespace kravent::cli {
+
+// ASCII comparison without regard to case.
+bool EqualIgnoringCase(std::string_view a, std::string_view b);
+
+// Index into kRegisters of `name` (upper, lower or mixed case).
+std::optional<std::size_t> FindRegister(std::string_view name);
+
+inline const RegisterInfo& Register(std::size_t index) { return kRegisters[index]; }
+
+// The name of bit `bit` of a bit-set register: the ones the modules define, else "bitN".
+std::string BitName(std::size_t index, int bit);
+// The bit of `name` in a bit-set register ("bit5", or a defined name; any case), or -1.
+int BitByName(std::size_t index, std::string_view name);
+
+// How a value of the encoding is written on the command line.
+std::string_view FormHelp(Encoding encoding);
+
+// The register list of --help: name, access (read, poll, write, command) and form.
+std::string RegistersHelp();
+
+// The commands of `kravent run`: the command registers and reset-warnings.
+std::string_view CommandsHelp();
+
+}  // namespace kravent::cli

@@ -1,0 +1,76 @@
+// One connection to a module's main port, as a host program holds it: open and wait
+// until it is established, send the recorded requests and wait for the answer, take
+// the answers of a poll one by one, close.
+//
+// Threads: on Linux the library calls Data_Received_MAINPORT and Com_Event on its
+// notification thread; the callbacks here only copy what they get and signal a
+// condition variable. Every wait of the tool goes through WaitFor, the one place a
+// Windows port (whose callbacks run on the opening thread while it dispatches window
+// messages) would pump messages instead of sleeping on the condition variable.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+
+#include "Vorn-KRAVENT_DLLInterface.h"
+
+namespace kravent::cli {
+
+struct Answer {
+    RegisterValues values;
+    std::chrono::steady_clock::time_point at;
+};
+
+class Session {
+public:
+    static constexpr std::chrono::milliseconds kConnectLimit{5000};
+    // The library waits up to 3 s for each of at most three packets of one exchange.
+    static constexpr std::chrono::milliseconds kAnswerLimit{10000};
+
+    Session() = default;
+    ~Session() { Close(); }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Opens the connection to `ip` and waits for Com_Event 1. False with `error` when
+    // the library refuses the open or the TCP connection fails or does not come.
+    bool Open(const std::int32_t ip[4], std::string& error);
+    // Vorn_KRAVENT_SendData_MAINPORT, then waits for the answer to what was recorded.
+    bool Exchange(RegisterValues& values, std::string& error);
+    enum class Wait { kAnswer, kTimeout, kBroken };
+    // The next answer that arrived (polling), waiting at most `limit` for it; `error`
+    // says what went wrong unless an answer came.
+    Wait NextAnswer(Answer& answer, std::chrono::milliseconds limit, std::string& error);
+    void Close();
+
+    ComID com() const { return com_; }
+    const std::string& address() const { return address_; }
+
+private:
+    static void VORN_KRAVENT_CALL OnData(RegisterValues* values, ComID com);
+    static void VORN_KRAVENT_CALL OnEvent(std::int32_t event, ComID com);
+
+    // Waits until `ready()` holds (with the lock taken) or `limit` runs out.
+    template <typename Ready>
+    bool WaitFor(std::unique_lock<std::mutex>& lock, std::chrono::milliseconds limit, Ready ready) {
+        return changed_.wait_for(lock, limit, ready);
+    }
+    bool Broken(std::string& error) const;  // connection failed or closed; lock held
+
+    static constexpr std::size_t kMaxQueuedAnswers = 256;  // a poll that is not read keeps the latest
+
+    ComID com_ = nullptr;
+    std::string address_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Answer> answers_;
+    bool connected_ = false;
+    bool failed_ = false;        // Com_Event 2
+    bool disconnected_ = false;  // Com_Event 0 after the connection was up
+};
+
+}  // namespace kravent::cli

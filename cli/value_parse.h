@@ -1,0 +1,31 @@
+// Register values typed on the command line, parsed into their host form. Only the
+// form is checked here (a number, four dotted parts, at most 16 characters...);
+// ranges are the library's to check, so its own messages report them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "cli/host_value.h"
+
+namespace kravent::cli {
+
+struct ParsedValue {
+    std::optional<HostValue> value;
+    std::string error;  // what is wrong when value is empty
+};
+
+// `text` as a value of register `index` (the forms of value_format.h; FormHelp).
+ParsedValue ParseValue(std::size_t index, std::string_view text);
+
+// A signed 32-bit integer in decimal, or in hex with 0x.
+std::optional<std::int32_t> ParseInt32(std::string_view text);
+// Four dotted integers (each any int32: the library checks 0..255).
+bool ParseAddress(std::string_view text, std::int32_t out[4]);
+// Six hex bytes separated by ':' or '-'.
+bool ParseMac(std::string_view text, std::int32_t out[6]);
+
+}  // namespace kravent::cli
