@@ -5,10 +5,6 @@
 
 namespace kravent {
 
-CComManagement::CComManagement() noexcept = default;
-
-CComManagement::~CComManagement() = default;
-
 void CComManagement::RequestRead(int readIndex) {
     std::lock_guard<std::mutex> lock(RequestLock);
     ReadFlag[static_cast<std::size_t>(readIndex)].store(true, std::memory_order_relaxed);
@@ -41,6 +37,12 @@ void CComManagement::ClearAllReads() {
     std::lock_guard<std::mutex> lock(RequestLock);
     for (auto& flag : ReadFlag) flag.store(false, std::memory_order_relaxed);
     ReadRequest.store(false, std::memory_order_relaxed);
+}
+
+void CComManagement::ClearRepetitive() {
+    std::lock_guard<std::mutex> lock(RequestLock);
+    for (auto& flag : RepetitiveFlag) flag.store(false, std::memory_order_relaxed);
+    RepetitiveRequest.store(false, std::memory_order_relaxed);
 }
 
 void CComManagement::SetIPAddressText(std::string_view text) {

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string_view>
 
@@ -14,8 +15,13 @@
 #include "commanagement/frame.h"
 #include "commanagement/register_layout.h"
 #include "commanagement/register_map.h"
+#include "platform/platform.h"
 
 namespace kravent {
+
+class CEthernetCom;
+class TThreadSend;
+class TThreadSendContinuous;
 
 inline constexpr std::size_t kRxChunkSize = 540;
 inline constexpr std::size_t kPacketBufferCount = 3;
@@ -23,7 +29,12 @@ inline constexpr std::size_t kIpTextCapacity = 16;  // "255.255.255.255" and its
 
 class CComManagement {
 public:
+    // Creates the events, the repetitive sender (suspended, its timer running) and the
+    // one-shot sender (waiting for a trigger). The opener adds address, callbacks and
+    // transport.
     CComManagement() noexcept;
+    // Ends both senders and the timer, then destroys the transport (a connected socket
+    // reports 0 through ComEvent); the events go last, with the object.
     ~CComManagement();
     CComManagement(const CComManagement&) = delete;
     CComManagement& operator=(const CComManagement&) = delete;
@@ -36,6 +47,7 @@ public:
     void RequestWrite(int writeIndex, const void* value, std::size_t size);
     void RequestAllReads();
     void ClearAllReads();
+    void ClearRepetitive();
 
     // ---- Request assembly (sender threads, holding the token HevSync) -------------
     bool FillPacketToSend();
@@ -56,7 +68,17 @@ public:
     std::string_view IpText() const { return {IPAddressText.data()}; }
 
     // ---- Transport and host callbacks -----------------------------------------------
-    // (The connection lifetime adds here: EthernetCom, DataReceived, ComEvent.)
+    // The handlers of the transport's data and event callbacks (user pointer: the
+    // connection). A connection closed from inside one of them is destroyed when the
+    // outermost of them returns.
+    static void OnDataReceived(void* connection, std::int32_t count, CEthernetCom* transport);
+    static void OnComEvent(void* connection, std::int32_t code, CEthernetCom* transport);
+
+    // Owned; set once by the opener, read by the senders and the host's state query.
+    std::atomic<CEthernetCom*> EthernetCom{nullptr};
+    // Set by the opener before the transport exists.
+    Data_Received_MAINPORT_Callback DataReceived = nullptr;
+    Com_Event_Callback ComEvent = nullptr;
 
     // ---- Receive side -----------------------------------------------------------------
     std::uint8_t RxChunk[kRxChunkSize] = {};
@@ -110,9 +132,16 @@ public:
     // never held across a wait, a send or a callback.
     std::mutex RequestLock;
 
-    // ---- Sender threads and events ------------------------------------------------
-    // (The connection lifetime adds here: ThreadSendContinuous, ThreadSend and the
-    // events HevMultiplePacket, HevSync, HevTimer, HevAck, HevNewSend.)
+    // ---- Events and sender threads ------------------------------------------------
+    // Auto-reset. Declared before the threads: they outlive them and the transport.
+    platform::Event HevMultiplePacket{false};
+    platform::Event HevSync{true};  // the token: one sender at a time owns the connection
+    platform::Event HevAck{false};
+    platform::Event HevTimer{false};
+    platform::Event HevNewSend{false};
+
+    std::unique_ptr<TThreadSendContinuous> ThreadSendContinuous;
+    std::unique_ptr<TThreadSend> ThreadSend;
 
 private:
     bool AddReadRegister(std::uint8_t address);

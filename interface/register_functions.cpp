@@ -30,7 +30,7 @@ constexpr Encoding WriteEncoding() {
 template <int R>
     requires OnList<R>
 bool ReadShape(ComID com, std::string_view function) {
-    CComManagement* c = ConnectionFromHandle(com, function);
+    auto c = ConnectionFromHandle(com, function);
     if (c == nullptr) return false;
     c->RequestRead(R);
     return true;
@@ -40,7 +40,7 @@ bool ReadShape(ComID com, std::string_view function) {
 template <int R, int P>
     requires OnList<R> && OnList<P>
 bool RepetitiveReadShape(bool repetitive, ComID com, std::string_view function) {
-    CComManagement* c = ConnectionFromHandle(com, function);
+    auto c = ConnectionFromHandle(com, function);
     if (c == nullptr) return false;
     if (repetitive)
         c->RequestRepetitive(P);
@@ -61,7 +61,7 @@ template <int W>
     requires OnList<W>
 bool CommandShape(ComID com, std::string_view function) {
     static_assert(WriteEncoding<W>() == Encoding::None);
-    CComManagement* c = ConnectionFromHandle(com, function);
+    auto c = ConnectionFromHandle(com, function);
     if (c == nullptr) return false;
     c->RequestWrite(W, nullptr, 0);
     return true;
@@ -73,7 +73,7 @@ template <int W, typename T>
 bool ValueShape(T value, ComID com, std::string_view function) {
     constexpr Encoding e = WriteEncoding<W>();
     static_assert(std::is_same_v<T, float> ? e == Encoding::Fixed16_16 : (e == Encoding::Signed32 || e == Encoding::Byte));
-    CComManagement* c = ConnectionFromHandle(com, function);
+    auto c = ConnectionFromHandle(com, function);
     return c != nullptr && StoreWrite<W>(*c, value);
 }
 
@@ -81,7 +81,7 @@ template <int W>
 bool RangedByteShape(std::int32_t value, std::int32_t low, std::int32_t high, std::string_view rangeMessage,
                      ComID com, std::string_view function) {
     static_assert(WriteEncoding<W>() == Encoding::Byte);
-    CComManagement* c = ConnectionFromHandle(com, function);
+    auto c = ConnectionFromHandle(com, function);
     if (c == nullptr) return false;
     if (value < low || value > high) return ReportFailure(rangeMessage, c->IpText());
     return StoreWrite<W>(*c, value);
@@ -92,7 +92,7 @@ template <int W>
 bool AddressShape(const std::int32_t* address, std::string_view nullMessage, std::string_view rangeMessage,
                   ComID com, std::string_view function) {
     static_assert(WriteEncoding<W>() == Encoding::ByteList4);
-    CComManagement* c = ConnectionFromHandle(com, function);
+    auto c = ConnectionFromHandle(com, function);
     if (c == nullptr) return false;
     if (address == nullptr) return ReportFailure(nullMessage, c->IpText());
     std::int32_t value[4];
@@ -108,7 +108,7 @@ template <int W, typename Byte>
 bool BlockShape(const Byte* block, std::string_view nullMessage, ComID com, std::string_view function) {
     static_assert(sizeof(Byte) == 1);
     constexpr std::size_t size = wire::HostSize(WriteEncoding<W>());
-    CComManagement* c = ConnectionFromHandle(com, function);
+    auto c = ConnectionFromHandle(com, function);
     if (c == nullptr) return false;
     if (block == nullptr) return ReportFailure(nullMessage, c->IpText());
     c->RequestWrite(W, block, size);
@@ -266,7 +266,7 @@ extern "C" bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_HOMINGOPTIONS(int32_t Homin
                                                                 int32_t HomingNibble4, int32_t HomingNibble5,
                                                                 ComID Com) {
     return kravent::CallGuarded(false, [&] {
-        kravent::CComManagement* c = kravent::ConnectionFromHandle(Com, "Vorn_KRAVENT_Write_HOMINGOPTIONS");
+        auto c = kravent::ConnectionFromHandle(Com, "Vorn_KRAVENT_Write_HOMINGOPTIONS");
         if (c == nullptr) return false;
         const kravent::wire::HomingValue value{HomingNibble0, HomingBit7,   HomingNibble2,
                                                HomingNibble3, HomingNibble4, HomingNibble5};
@@ -278,7 +278,7 @@ KRAVENT_EXPORT_UNDERSCORE_ALIAS(Vorn_KRAVENT_Write_HOMINGOPTIONS)
 // WARNINGS has no write of its own: the reset writes all 32 bits as 0.
 extern "C" bool VORN_KRAVENT_CALL Vorn_KRAVENT_Reset_WARNINGS(ComID Com) {
     return kravent::CallGuarded(false, [&] {
-        kravent::CComManagement* c = kravent::ConnectionFromHandle(Com, "Vorn_KRAVENT_Reset_WARNINGS");
+        auto c = kravent::ConnectionFromHandle(Com, "Vorn_KRAVENT_Reset_WARNINGS");
         if (c == nullptr) return false;
         const bool cleared[32] = {};
         return kravent::StoreWrite<kravent::WriteIndex("WARNINGS")>(*c, cleared);
@@ -288,7 +288,7 @@ KRAVENT_EXPORT_UNDERSCORE_ALIAS(Vorn_KRAVENT_Reset_WARNINGS)
 
 extern "C" bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_AllRegister(ComID Com) {
     return kravent::CallGuarded(false, [&] {
-        kravent::CComManagement* c = kravent::ConnectionFromHandle(Com, "Vorn_KRAVENT_Read_AllRegister");
+        auto c = kravent::ConnectionFromHandle(Com, "Vorn_KRAVENT_Read_AllRegister");
         if (c == nullptr) return false;
         c->RequestAllReads();
         return true;
@@ -298,7 +298,7 @@ KRAVENT_EXPORT_UNDERSCORE_ALIAS(Vorn_KRAVENT_Read_AllRegister)
 
 extern "C" bool VORN_KRAVENT_CALL Vorn_KRAVENT_ResetAllRegisterRead(ComID Com) {
     return kravent::CallGuarded(false, [&] {
-        kravent::CComManagement* c = kravent::ConnectionFromHandle(Com, "Vorn_KRAVENT_ResetAllRegisterRead");
+        auto c = kravent::ConnectionFromHandle(Com, "Vorn_KRAVENT_ResetAllRegisterRead");
         if (c == nullptr) return false;
         c->ClearAllReads();
         return true;

@@ -1,0 +1,94 @@
+// How a connection comes into being and is taken down, and the two handlers through
+// which its transport reports received bytes and socket events.
+#include <algorithm>
+
+#include "commanagement/com_management.h"
+#include "commanagement/delivery_scope.h"
+#include "ethernetcom/ethernet_com.h"
+#include "globalfunctions/error_log.h"
+#include "thread/thread_send.h"
+#include "thread/thread_send_continuous.h"
+
+namespace kravent {
+
+CComManagement::CComManagement() noexcept {
+    // The events exist already (members); the repetitive sender comes first, since the
+    // one-shot sender reads its state.
+    try {
+        ThreadSendContinuous = std::make_unique<TThreadSendContinuous>(*this);
+        ThreadSend = std::make_unique<TThreadSend>(*this);
+    } catch (...) {
+        // Without threads the connection sends nothing; its state stays consistent.
+    }
+}
+
+CComManagement::~CComManagement() {
+    // Every wait of either sender returns at once once its events are set.
+    if (ThreadSend) {
+        ThreadSend->Resume();
+        ThreadSend->Terminate();
+    }
+    if (ThreadSendContinuous) {
+        ThreadSendContinuous->Resume();
+        ThreadSendContinuous->Terminate();
+    }
+    HevMultiplePacket.Set();
+    HevSync.Set();
+    HevAck.Set();
+    HevNewSend.Set();
+    ThreadSend.reset();
+
+    HevMultiplePacket.Set();
+    HevSync.Set();
+    HevTimer.Set();
+    HevAck.Set();
+    ThreadSendContinuous.reset();  // and its timer
+
+    // A notification under way on another thread is waited for here; the events it may
+    // set are still alive.
+    delete EthernetCom.exchange(nullptr);
+}
+
+void CComManagement::OnDataReceived(void* connection, std::int32_t, CEthernetCom* transport) {
+    auto& c = *static_cast<CComManagement*>(connection);
+    DeliveryScope scope(c);
+    if (transport == nullptr) return;
+
+    // Every byte of the notification, in slices of RxChunk; the Received flags are
+    // cleared by the first slice only, so that later slices add to it.
+    std::int32_t offset = 0;
+    for (bool first = true;; first = false) {
+        std::int32_t count = static_cast<std::int32_t>(kRxChunkSize);
+        transport->CopyReceived(c.RxChunk, &count, offset);
+        c.RxChunkLength = count;
+        if (first) {
+            c.ReceivedRawData();
+        } else if (count > 0) {
+            c.ReassembleReceivedBytes(c.RxChunk, static_cast<std::size_t>(count));
+        }
+        if (count <= 0) break;
+        offset += count;
+    }
+
+    if (c.PacketsSent.load() < c.PacketCount.load()) {
+        c.HevMultiplePacket.Set();
+        return;
+    }
+    // Before the host is called, so that it may trigger the next send from its callback;
+    // the sender goes on only once the callback has returned.
+    c.ReplyReceived.store(true);
+    if (c.DataReceived != nullptr) c.DataReceived(&c.RegisterValues, &c);
+    c.HevAck.Set();
+}
+
+void CComManagement::OnComEvent(void* connection, std::int32_t code, CEthernetCom* transport) {
+    auto& c = *static_cast<CComManagement*>(connection);
+    DeliveryScope scope(c);
+    if (transport == nullptr) {
+        WriteErrorLog("Pointer on ethernet communication not valid. ComID = NULL\t(Com_Event)", kNoAddress);
+        return;
+    }
+    if (c.ComEvent != nullptr) c.ComEvent(code, &c);
+}
+
+}  // namespace kravent

@@ -1,0 +1,50 @@
+#include "commanagement/delivery_scope.h"
+
+#include <thread>
+
+#include "commanagement/com_management.h"
+#include "thread/thread_send.h"
+#include "thread/thread_send_continuous.h"
+
+namespace kravent {
+
+namespace {
+thread_local DeliveryScope* tInnermost = nullptr;
+}
+
+DeliveryScope::DeliveryScope(CComManagement& connection) : connection_(connection), outer_(tInnermost) {
+    tInnermost = this;
+}
+
+DeliveryScope::~DeliveryScope() {
+    tInnermost = outer_;
+    if (teardown_) DestroyConnection(&connection_);
+}
+
+bool DeliveryScope::DeferTeardown(CComManagement& connection) {
+    DeliveryScope* outermost = nullptr;
+    for (DeliveryScope* s = tInnermost; s != nullptr; s = s->outer_) {
+        if (&s->connection_ == &connection) outermost = s;
+    }
+    if (outermost == nullptr) return false;
+    outermost->teardown_ = true;
+    return true;
+}
+
+void DestroyConnection(CComManagement* connection) {
+    if (connection == nullptr) return;
+    const bool onOwnSender = (connection->ThreadSend && connection->ThreadSend->IsCurrent()) ||
+                             (connection->ThreadSendContinuous && connection->ThreadSendContinuous->IsCurrent());
+    if (onOwnSender) {
+        try {
+            std::thread([connection] { delete connection; }).detach();
+            return;
+        } catch (...) {
+            // No thread to spare: the connection is left rather than destroyed unsafely.
+            return;
+        }
+    }
+    delete connection;
+}
+
+}  // namespace kravent

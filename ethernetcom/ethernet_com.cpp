@@ -1,0 +1,101 @@
+#include "ethernetcom/ethernet_com.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "globalfunctions/error_log.h"
+
+namespace kravent {
+
+namespace {
+constexpr std::string_view kNotActiveMessage = "Socket Not active\r\nCall first : Vorn_OpenConnection().\t(Vorn_Send)";
+constexpr std::string_view kPartialSendMessage = "Cannot Send all Bytes.\t(Vorn_Send)";
+}  // namespace
+
+CEthernetCom::CEthernetCom(std::string_view ipAddressText, std::int32_t port, TransportCallbacks callbacks)
+    : ClientSocket(std::make_unique<platform::TcpClient>(&CEthernetCom::OnNotification, this)),
+      Callbacks(callbacks) {
+    const std::size_t n = std::min(ipAddressText.size(), IPAddressText.size() - 1);
+    std::copy_n(ipAddressText.data(), n, IPAddressText.data());
+    Port = port;
+    Connect(IpText(), Port);
+}
+
+CEthernetCom::~CEthernetCom() {
+    Disconnect();
+    ClientSocket.reset();
+}
+
+bool CEthernetCom::Connect(std::string_view ipAddressText, std::int32_t port) {
+    if (ClientSocket->Active()) return false;
+    std::array<char, 16> text{};
+    std::copy_n(ipAddressText.data(), std::min(ipAddressText.size(), text.size() - 1), text.data());
+    connectRefused_ = !ClientSocket->Open(text.data(), port);
+    return !connectRefused_;
+}
+
+void CEthernetCom::Disconnect() {
+    StateCommunication.store(kStateClosing);
+    // Also ends an attempt still under way, so that no late "connected" follows a close.
+    // Only a connected socket raises the closed notification, here and now.
+    ClientSocket->Close();
+}
+
+bool CEthernetCom::SendData(const std::uint8_t* buffer, std::int32_t count) {
+    if (!ClientSocket->Active()) {
+        WriteErrorLog(kNotActiveMessage, IpText());
+        return false;
+    }
+    if (ClientSocket->SendBuf(buffer, count) == count) return true;
+    WriteErrorLog(kPartialSendMessage, IpText());
+    return false;
+}
+
+bool CEthernetCom::CopyReceived(std::uint8_t* destination, std::int32_t* count, std::int32_t offset) const {
+    const std::int32_t available = std::max(0, ReceiveCount - std::clamp(offset, 0, ReceiveCount));
+    *count = std::clamp(*count, 0, available);
+    if (*count > 0) std::memcpy(destination, ReceiveBuffer + offset, static_cast<std::size_t>(*count));
+    return true;
+}
+
+void CEthernetCom::OnNotification(void* user, platform::SocketNotification what, int /*errorCode*/) {
+    auto& self = *static_cast<CEthernetCom*>(user);
+    using platform::SocketNotification;
+    switch (what) {
+        case SocketNotification::Lookup:
+        case SocketNotification::Connecting:
+            self.StateCommunication.store(kStateConnecting);
+            break;
+        case SocketNotification::Connected:
+            self.RaiseEvent(kStateConnected);
+            break;
+        case SocketNotification::Read:
+            self.ClientSocketRead();
+            break;
+        case SocketNotification::Disconnected:
+            self.RaiseEvent(kStateNotConnected);
+            break;
+        case SocketNotification::Error:
+            // Handled here in full; a failing read or send is followed by a close.
+            self.RaiseEvent(kStateError);
+            break;
+    }
+}
+
+void CEthernetCom::RaiseEvent(std::int32_t state) {
+    StateCommunication.store(state);
+    if (Callbacks.event != nullptr) Callbacks.event(Callbacks.user, state, this);
+}
+
+void CEthernetCom::ClientSocketRead() {
+    ReceiveCount = std::min(ClientSocket->ReceiveLength(), kReceiveBufferSize);
+    if (ReceiveCount <= 0) {
+        ReceiveCount = 0;
+        return;
+    }
+    // What was really read is handed on, not what the socket announced.
+    ReceiveCount = std::max(0, ClientSocket->ReceiveBuf(ReceiveBuffer, ReceiveCount));
+    if (ReceiveCount > 0 && Callbacks.data != nullptr) Callbacks.data(Callbacks.user, ReceiveCount, this);
+}
+
+}  // namespace kravent

@@ -1,0 +1,84 @@
+// The byte pipe between a connection and a module's main port: one non-blocking TCP
+// client socket, its state, whole-packet sends for the sender threads, and the bytes
+// and events of the socket handed on through two callbacks.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace kravent {
+
+inline constexpr std::int32_t kReceiveBufferSize = 65000;
+inline constexpr std::int32_t kMainPortTcpPort = 8010;  // MAINPORT_TCP_PORT
+
+// Values of StateCommunication (and of the event codes: 0, 1 and 2).
+inline constexpr std::int32_t kStateNotConnected = 0;
+inline constexpr std::int32_t kStateConnected = 1;
+inline constexpr std::int32_t kStateError = 2;
+inline constexpr std::int32_t kStateConnecting = 3;
+inline constexpr std::int32_t kStateClosing = 4;
+
+class CEthernetCom;
+
+// Called with (user pointer, byte count, transport) when bytes wait in ReceiveBuffer.
+using TransportDataFn = void (*)(void* user, std::int32_t count, CEthernetCom* transport);
+// Called with (user pointer, new StateCommunication, transport) on connect, close, error.
+using TransportEventFn = void (*)(void* user, std::int32_t code, CEthernetCom* transport);
+
+struct TransportCallbacks {
+    TransportDataFn data = nullptr;
+    TransportEventFn event = nullptr;
+    void* user = nullptr;
+};
+
+class CEthernetCom {
+public:
+    // Starts the connection attempt and returns without waiting for it. The callbacks are
+    // in place before the attempt starts, so its outcome cannot come before them.
+    CEthernetCom(std::string_view ipAddressText, std::int32_t port, TransportCallbacks callbacks);
+    // Shuts the socket down first: a connected socket reports 0 through the event callback.
+    ~CEthernetCom();
+    CEthernetCom(const CEthernetCom&) = delete;
+    CEthernetCom& operator=(const CEthernetCom&) = delete;
+
+    // False when the socket is open already, or when the socket layer refuses the
+    // attempt at once.
+    bool Connect(std::string_view ipAddressText, std::int32_t port);
+    void Disconnect();
+    // True when all `count` bytes went to the socket; otherwise logs why.
+    bool SendData(const std::uint8_t* buffer, std::int32_t count);
+    // Copies min(*count, ReceiveCount - offset) bytes of ReceiveBuffer from `offset` on;
+    // *count becomes that number.
+    bool CopyReceived(std::uint8_t* destination, std::int32_t* count, std::int32_t offset = 0) const;
+
+    // True while the calling thread delivers one of this transport's notifications.
+    bool InNotification() const { return ClientSocket->InNotification(); }
+    // True when the last Connect() was refused at once by the socket layer.
+    bool ConnectRefused() const { return connectRefused_; }
+    std::string_view IpText() const { return {IPAddressText.data()}; }
+
+    // Written by the notifications, read by any thread.
+    std::atomic<std::int32_t> StateCommunication{kStateNotConnected};
+
+private:
+    static void OnNotification(void* user, platform::SocketNotification what, int errorCode);
+    void ClientSocketRead();
+    void RaiseEvent(std::int32_t state);
+
+    std::array<char, 16> IPAddressText{};
+    std::int32_t Port = 0;
+    // Written and read inside one read notification only.
+    std::int32_t ReceiveCount = 0;
+    std::uint8_t ReceiveBuffer[kReceiveBufferSize];
+    std::unique_ptr<platform::TcpClient> ClientSocket;
+    TransportCallbacks Callbacks;
+    bool connectRefused_ = false;
+};
+
+}  // namespace kravent

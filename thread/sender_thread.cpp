@@ -1,0 +1,77 @@
+#include "thread/sender_thread.h"
+
+#include "commanagement/com_management.h"
+#include "ethernetcom/ethernet_com.h"
+#include "globalfunctions/error_log.h"
+
+namespace kravent {
+
+using platform::WaitResult;
+
+std::string_view WaitMessages::For(WaitResult result) const {
+    switch (result) {
+        case WaitResult::Timeout:
+            return timeout;
+        case WaitResult::Abandoned:
+            return abandoned;
+        default:
+            return other;
+    }
+}
+
+void SenderThread::Report(std::string_view message) const { WriteErrorLog(message, ComManagement.IpText()); }
+
+SenderThread::Wait SenderThread::Await(platform::Event& event, std::uint32_t timeoutMs,
+                                       const WaitMessages& messages) {
+    Hold(true);
+    const WaitResult result = event.Wait(timeoutMs);
+    if (Terminated()) return Wait::Terminated;
+    if (result == WaitResult::Signaled) return Wait::Signaled;
+    Report(messages.For(result));
+    return Wait::Failed;
+}
+
+SenderThread::Sent SenderThread::SendPackets(bool stopAtFailure) {
+    CComManagement& c = ComManagement;
+    Sent sent;
+    c.PacketsSent.store(0);
+    const std::int32_t count = c.PacketCount.load();
+    for (std::int32_t i = 0; i < count; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        // Counted before the send: a reply that overtakes SendData finds its packet counted.
+        c.PacketsSent.fetch_add(1);
+        if (Hold(i > 0)) {
+            sent.restart = true;
+            sent.terminated = Terminated();
+            return sent;
+        }
+        CEthernetCom* transport = c.EthernetCom.load(std::memory_order_acquire);
+        if (transport == nullptr || !transport->SendData(c.PacketBuffer[k], c.PacketLength[k])) {
+            Report(messages_.sendFailed);
+            sent.failed = true;
+            if (stopAtFailure || Terminated()) {
+                sent.terminated = Terminated();
+                return sent;
+            }
+        } else if (c.PacketLength[k] > 0) {
+            sent.ackExpected = true;
+        }
+        if (Terminated()) {
+            sent.terminated = true;
+            return sent;
+        }
+        if (c.PacketsSent.load() < count &&
+            Await(c.HevMultiplePacket, kSenderWaitMs, messages_.multiplePacket) == Wait::Terminated) {
+            sent.terminated = true;
+            return sent;
+        }
+    }
+    return sent;
+}
+
+SenderThread::Wait SenderThread::AwaitAck() {
+    platform::YieldThread();
+    return Await(ComManagement.HevAck, kSenderWaitMs, messages_.ack);
+}
+
+}  // namespace kravent

@@ -1,0 +1,67 @@
+// What the two sender threads share: the waits with their reported failures, and the
+// sending of the packets of one exchange.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace kravent {
+
+class CComManagement;
+
+inline constexpr std::uint32_t kSenderWaitMs = 3000;
+
+// The three messages of one event's wait, by how the wait failed.
+struct WaitMessages {
+    std::string_view timeout;
+    std::string_view abandoned;
+    std::string_view other;
+
+    std::string_view For(platform::WaitResult result) const;
+};
+
+// The messages of one sender thread.
+struct SenderMessages {
+    WaitMessages sync;
+    WaitMessages multiplePacket;
+    WaitMessages ack;
+    std::string_view sendFailed;
+};
+
+class SenderThread : public platform::Thread {
+protected:
+    enum class Wait { Signaled, Failed, Terminated };
+    // How the sending of an exchange's packets ended.
+    struct Sent {
+        bool terminated = false;
+        bool ackExpected = false;  // a packet with bytes went out
+        bool failed = false;       // a send failed
+        bool restart = false;      // held while suspended before a send: the cycle starts over
+    };
+
+    SenderThread(CComManagement& connection, const SenderMessages& messages)
+        : ComManagement(connection), messages_(messages) {}
+
+    // Called before every send and every wait: honours a suspension. True when the
+    // thread was held and the cycle must start over. `replyOutstanding`: a packet of the
+    // cycle awaits its answer.
+    virtual bool Hold(bool replyOutstanding) = 0;
+
+    // Waits on `event` (after Hold); a failure is reported with its message.
+    // Termination is tested before the result.
+    Wait Await(platform::Event& event, std::uint32_t timeoutMs, const WaitMessages& messages);
+    // Sends packets 0 .. PacketCount-1, counting each in PacketsSent before its send and
+    // waiting for the reply between two of them. A failed send is reported; with
+    // `stopAtFailure` no further packet goes out.
+    Sent SendPackets(bool stopAtFailure);
+    // The 0 ms yield, then the wait for the acknowledgement of the last packet.
+    Wait AwaitAck();
+    void Report(std::string_view message) const;
+
+    CComManagement& ComManagement;
+    const SenderMessages& messages_;
+};
+
+}  // namespace kravent
