@@ -126,7 +126,7 @@ bool ParseAddress(std::string_view text, std::int32_t out[4]) {
         const std::size_t dot = k < 3 ? text.find('.', start) : text.size();
         if (dot == std::string_view::npos) return false;
         const std::string_view part = text.substr(start, dot - start);
-        if (part.empty() || part.find_first_of("xX") != std::string_view::npos) return false;
+        if (part.empty() || part.find_first_of("xX \t") != std::string_view::npos) return false;
         const auto n = ParseInt32(part);
         if (!n) return false;
         out[k] = *n;

@@ -1,0 +1,188 @@
+// Register values between command-line text and host form: what the tool shows
+// reads back as the same value, and malformed text is refused with a reason.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
+
+#include "cli/register_catalogue.h"
+#include "cli/value_format.h"
+#include "cli/value_parse.h"
+
+namespace kravent::cli {
+namespace {
+
+std::size_t Reg(const char* name) {
+    const auto index = FindRegister(name);
+    EXPECT_TRUE(index.has_value()) << name;
+    return index.value_or(0);
+}
+
+HostValue Parse(const char* reg, const std::string& text) {
+    const ParsedValue parsed = ParseValue(Reg(reg), text);
+    EXPECT_TRUE(parsed.value.has_value()) << reg << "=" << text << ": " << parsed.error;
+    return parsed.value.value_or(HostValue{});
+}
+
+std::string ParseError(const char* reg, const std::string& text) {
+    const ParsedValue parsed = ParseValue(Reg(reg), text);
+    EXPECT_FALSE(parsed.value.has_value()) << reg << "=" << text << " should be refused";
+    return parsed.error;
+}
+
+// Text -> value -> text gives the same text, and the value read back is the same bytes.
+void ExpectRoundTrip(const char* reg, const std::string& shown) {
+    const HostValue value = Parse(reg, shown);
+    EXPECT_EQ(FormatText(Reg(reg), value), shown) << reg;
+    const HostValue again = Parse(reg, FormatText(Reg(reg), value));
+    EXPECT_EQ(again.bytes, value.bytes) << reg;
+}
+
+TEST(ValueForms, ShownValuesReadBackUnchanged) {
+    ExpectRoundTrip("POSITION", "-40");
+    ExpectRoundTrip("POSITION", "2147483647");
+    ExpectRoundTrip("POSITION", "-2147483648");
+    ExpectRoundTrip("LOOPTIME", "300");  // the library keeps the low 8 bits, the tool passes it on
+    ExpectRoundTrip("KP", "1.5");
+    ExpectRoundTrip("KI", "0.099990845");
+    ExpectRoundTrip("CURRENTMAX", "-0.25");
+    ExpectRoundTrip("IPADDRESS", "192.168.0.10");
+    ExpectRoundTrip("OPTIONS", "0x80000005 (bit0,bit2,bit31)");
+    ExpectRoundTrip("COMMUNICATIONOPTIONS", "0x00000000 (none)");
+    ExpectRoundTrip("MODULENAME", "AXIS-1");
+    ExpectRoundTrip("MODULENAME", "sixteen-chars-16");
+    ExpectRoundTrip("MODULENAME", "a\\\\b\\x01");
+    ExpectRoundTrip("HOMINGOPTIONS", "nibble0=1 bit7=1 nibble2=2 nibble3=3 nibble4=4 nibble5=15");
+}
+
+TEST(ValueForms, RealsAreShownShortestAndExact) {
+    for (const float f : {0.0f, 1.5f, -3.25f, 0.1f, 1e-5f, 32767.99998f, std::numeric_limits<float>::max()}) {
+        const std::string text = FormatReal(f);
+        EXPECT_EQ(Parse("KD", text).Real(), f) << text;
+    }
+    EXPECT_EQ(FormatReal(std::nanf("")), "nan");
+    HostValue infinite;
+    infinite.Set(std::numeric_limits<float>::infinity());
+    EXPECT_EQ(FormatJson(Reg("VOLTAGE"), infinite), "null") << "JSON has no infinity";
+}
+
+TEST(ValueForms, IntegersOutsideInt32AreRefused) {
+    ParseError("POSITION", "2147483648");
+    ParseError("POSITION", "-2147483649");
+    ParseError("POSITION", "99999999999999999999");
+    ParseError("INPUT", "12abc");
+    ParseError("INPUT", "");
+    ParseError("INPUT", "1.5");
+    EXPECT_EQ(Parse("INPUT", "0x10").Int(), 16);
+    EXPECT_EQ(Parse("INPUT", "-0x10").Int(), -16);
+    EXPECT_EQ(Parse("INPUT", " 7 ").Int(), 7);
+}
+
+TEST(ValueForms, RangesAreLeftToTheLibrary) {
+    // The library checks these and reports them in its own words.
+    EXPECT_EQ(Parse("TCPTIMEOUT", "256").Int(), 256);
+    EXPECT_EQ(Parse("REGULATIONMODE", "-1").Int(), -1);
+    const HostValue address = Parse("IPADDRESS", "192.168.0.256");
+    EXPECT_EQ(address.Int(3), 256);
+    EXPECT_EQ(Parse("SUBNETMASK", "-1.0.0.0").Int(0), -1);
+}
+
+TEST(ValueForms, AddressesNeedFourDottedIntegers) {
+    for (const char* bad : {"1.2.3", "1.2.3.4.5", "1..3.4", "a.b.c.d", "1.2.3.4 ", "0x1.2.3.4", ""})
+        ParseError("IPADDRESS", bad);
+    std::int32_t mac[6];
+    EXPECT_TRUE(ParseMac("02:4B:52:00:00:ff", mac));
+    EXPECT_EQ(mac[1], 0x4B);
+    EXPECT_EQ(mac[5], 0xFF);
+    EXPECT_EQ(FormatMac(mac), "02:4b:52:00:00:ff");
+    EXPECT_TRUE(ParseMac("02-4b-52-00-00-01", mac));
+    for (const char* bad : {"02:4b:52:00:00", "02:4b:52:00:00:1", "02:4b:52:00:00:001", "02:4b:52:00:00:gg", "2:4b:52:00:00:01:"})
+        EXPECT_FALSE(ParseMac(bad, mac)) << bad;
+}
+
+TEST(ValueForms, BitSetsFromHexWordsAndBitNames) {
+    const std::size_t options = Reg("OPTIONS");
+    const HostValue listed = Parse("OPTIONS", "bit1,bit3 | BIT31");
+    EXPECT_EQ(FormatText(options, listed), "0x8000000a (bit1,bit3,bit31)");
+    EXPECT_EQ(Parse("OPTIONS", "0x8000000A").bytes, listed.bytes);
+    EXPECT_EQ(Parse("OPTIONS", "none").bytes, HostValue{}.bytes);
+    EXPECT_NE(ParseError("OPTIONS", "bit32").find("bit32"), std::string::npos);
+    ParseError("OPTIONS", "0x100000000");
+    ParseError("OPTIONS", "");
+    // Each host byte is 0 or 1, one per bit, as the library reads it.
+    for (int k = 0; k < 32; ++k) EXPECT_EQ(listed.bytes[static_cast<std::size_t>(k)], (k == 1 || k == 3 || k == 31) ? 1 : 0);
+}
+
+TEST(ValueForms, WarningBitsCarryTheirNames) {
+    const std::size_t warnings = Reg("WARNINGS");
+    HostValue value;
+    value.bytes[0] = value.bytes[3] = value.bytes[9] = 1;
+    EXPECT_EQ(FormatText(warnings, value), "0x00000209 (limit1,undervoltage,bit9)");
+    EXPECT_EQ(FormatJson(warnings, value), R"({"word":"0x00000209","bits":["limit1","undervoltage","bit9"]})");
+    EXPECT_EQ(BitByName(warnings, "OverCurrent"), 2);
+    EXPECT_EQ(BitByName(Reg("OPTIONS"), "overcurrent"), -1) << "only WARNINGS has named bits";
+}
+
+TEST(ValueForms, ModuleNamesUpToSixteenBytes) {
+    EXPECT_NE(ParseError("MODULENAME", "seventeen-chars-1").find("16"), std::string::npos);
+    const HostValue padded = Parse("MODULENAME", "AB");
+    EXPECT_EQ(std::memcmp(padded.bytes.data(), "AB\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 16), 0) << "zero padded";
+    EXPECT_EQ(Parse("MODULENAME", "").bytes, HostValue{}.bytes);
+    ParseError("MODULENAME", "bad\\q");
+    ParseError("MODULENAME", "cut\\x4");
+    // Sixteen bytes without a terminator are shown whole; a quote is escaped for JSON.
+    HostValue full;
+    std::memcpy(full.bytes.data(), "0123456789ABCD\"F", 16);
+    full.bytes[16] = 'X';  // beyond the name
+    EXPECT_EQ(FormatText(Reg("MODULENAME"), full), "0123456789ABCD\"F");
+    EXPECT_EQ(FormatJson(Reg("MODULENAME"), full), R"("0123456789ABCD\"F")");
+}
+
+TEST(ValueForms, HomingFieldsAreSixNumbers) {
+    const HostValue plain = Parse("HOMINGOPTIONS", "1,1,2,3,4,5");
+    const wire::HomingValue h = plain.Homing();
+    EXPECT_EQ(h.nibble0, 1);
+    EXPECT_TRUE(h.bit7);
+    EXPECT_EQ(h.nibble5, 5);
+    EXPECT_EQ(FormatJson(Reg("HOMINGOPTIONS"), plain),
+              R"({"HomingNibble0":1,"HomingBit7":true,"HomingNibble2":2,"HomingNibble3":3,"HomingNibble4":4,"HomingNibble5":5})");
+    EXPECT_FALSE(Parse("HOMINGOPTIONS", "0 false 0 0 0 0").Homing().bit7);
+    ParseError("HOMINGOPTIONS", "1,1,2,3,4");
+    ParseError("HOMINGOPTIONS", "1,1,2,3,4,5,6");
+    ParseError("HOMINGOPTIONS", "1,2,2,3,4,5");  // bit7 is a single bit
+    ParseError("HOMINGOPTIONS", "nibble2=1,1,2,3,4,5");
+}
+
+TEST(ValueForms, ReadOnlyFormsAreShown) {
+    HostValue halves;
+    halves.Set(wire::TwoHalvesValue{2, 2});
+    EXPECT_EQ(FormatText(Reg("TYPE"), halves), "2.2");
+    EXPECT_EQ(FormatJson(Reg("VERSION"), halves), R"({"high":2,"low":2})");
+    const std::int32_t mac[6] = {2, 0x4B, 0x52, 0, 0, 1};
+    HostValue macValue;
+    macValue.Set(mac);
+    EXPECT_EQ(FormatJson(Reg("ETHERNETMAC"), macValue), R"("02:4b:52:00:00:01")");
+    ParseError("RESETCPU", "1");
+}
+
+TEST(ValueForms, RecordFieldsAreTakenFromTheirPlace) {
+    RegisterValues values{};
+    values.KP_Value = 2.25f;
+    values.KP_Received = true;
+    values.ETHERNETMAC_Bytes[5] = 0x21;
+    values.HOMINGOPTIONS_HomingNibble5 = 9;
+    values.HOMINGOPTIONS_HomingBit7 = true;
+    std::memcpy(values.MODULENAME_Text, "NAME", 4);
+    EXPECT_EQ(FormatText(Reg("KP"), FromRecord(values, Reg("KP"))), "2.25");
+    EXPECT_TRUE(ReceivedIn(values, Reg("KP")));
+    EXPECT_FALSE(ReceivedIn(values, Reg("KI")));
+    EXPECT_EQ(FormatText(Reg("ETHERNETMAC"), FromRecord(values, Reg("ETHERNETMAC"))), "00:00:00:00:00:21");
+    EXPECT_EQ(FormatText(Reg("HOMINGOPTIONS"), FromRecord(values, Reg("HOMINGOPTIONS"))),
+              "nibble0=0 bit7=1 nibble2=0 nibble3=0 nibble4=0 nibble5=9");
+    EXPECT_EQ(FormatText(Reg("MODULENAME"), FromRecord(values, Reg("MODULENAME"))), "NAME");
+}
+
+}  // namespace
+}  // namespace kravent::cli
