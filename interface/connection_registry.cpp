@@ -41,6 +41,12 @@ bool RegisterConnection(CComManagement* connection) {
     return true;
 }
 
+void ForgetConnection(CComManagement* connection) {
+    Registry& r = TheRegistry();
+    std::unique_lock lock(r.mutex);
+    r.open.erase(connection);
+}
+
 void CloseRegisteredConnection(ComID com) {
     if (com == nullptr) return;
     Registry& r = TheRegistry();

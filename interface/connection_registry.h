@@ -35,6 +35,9 @@ ConnectionRef FindConnection(ComID com);
 // Adds a new connection; false when no room could be made for it.
 bool RegisterConnection(CComManagement* connection);
 
+// Takes a connection out without destroying it (for an owner that destroys it itself).
+void ForgetConnection(CComManagement* connection);
+
 // Takes the connection out of the registry and destroys it: at once, or, when called
 // from inside one of its own handlers, once that handler has returned. A ComID the
 // library does not hold is left alone.

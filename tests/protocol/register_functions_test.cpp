@@ -6,6 +6,7 @@
 
 #include "commanagement/com_management.h"
 #include "commanagement/register_layout.h"
+#include "interface/connection_registry.h"
 #include "register_calls.h"
 
 // The name that hosts ported from 32-bit Windows look up.
@@ -18,7 +19,11 @@ const std::string kNullPrefix = "Pointer on ethernet communication not valid. Co
 
 // A connection with an address text, as an open leaves it.
 struct Connection {
-    Connection() { c.SetIPAddressText("192.168.37.201"); }
+    Connection() {
+        c.SetIPAddressText("192.168.37.201");
+        RegisterConnection(&c);  // the register functions accept only connections the library holds
+    }
+    ~Connection() { ForgetConnection(&c); }
     CComManagement c;
     ComID handle() { return &c; }
     std::vector<Bytes> Send() {

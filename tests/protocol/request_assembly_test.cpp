@@ -10,12 +10,17 @@
 
 #include "commanagement/com_management.h"
 #include "commanagement/frame.h"
+#include "interface/connection_registry.h"
 #include "register_calls.h"
 
 namespace kravent::test {
 namespace {
 
-ComID Handle(CComManagement& c) { return &c; }
+// The register functions accept only connections the library holds.
+ComID Handle(CComManagement& c) {
+    RegisterConnection(&c);
+    return &c;
+}
 
 const std::vector<RegisterCall> kReadCalls = ReadCalls();
 const std::vector<RegisterCall> kWriteCalls = WriteCalls();
