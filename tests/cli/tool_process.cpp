@@ -9,7 +9,7 @@
 
 namespace kravent::testsupport {
 
-ToolRun RunTool(const std::vector<std::string>& args, std::chrono::seconds limit) {
+ToolRun RunCaptured(const std::string& path, const std::vector<std::string>& args, std::chrono::seconds limit) {
     ToolRun run;
     int out[2];
     int err[2];
@@ -19,7 +19,7 @@ ToolRun RunTool(const std::vector<std::string>& args, std::chrono::seconds limit
         close(out[1]);
         return run;
     }
-    std::vector<std::string> words = {KRAVENT_TOOL_PATH};
+    std::vector<std::string> words = {path};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());

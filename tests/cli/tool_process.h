@@ -13,8 +13,13 @@ struct ToolRun {
     std::string err;
 };
 
-// kravent with `args`; killed when it runs longer than `limit`.
-ToolRun RunTool(const std::vector<std::string>& args, std::chrono::seconds limit = std::chrono::seconds(60));
+// The program at `path` with `args`; killed when it runs longer than `limit`.
+ToolRun RunCaptured(const std::string& path, const std::vector<std::string>& args,
+                    std::chrono::seconds limit = std::chrono::seconds(60));
+// kravent with `args`.
+inline ToolRun RunTool(const std::vector<std::string>& args, std::chrono::seconds limit = std::chrono::seconds(60)) {
+    return RunCaptured(KRAVENT_TOOL_PATH, args, limit);
+}
 
 // The lines of `text`, without their line ends.
 std::vector<std::string> Lines(const std::string& text);

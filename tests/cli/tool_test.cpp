@@ -148,6 +148,15 @@ TEST_F(LoopbackModule, PollForOneSecondGivesALinePerAnswer) {
     }
 }
 
+TEST_F(LoopbackModule, TheCExampleReadsAndPolls) {
+    const ToolRun run = RunCaptured(KRAVENT_EXAMPLE_PATH, {"127.0.0.1"});
+    ASSERT_EQ(run.status, 0) << run.err << run.out;
+    const auto lines = Lines(run.out);
+    ASSERT_GE(lines.size(), 3u) << run.out;
+    EXPECT_EQ(lines[0], "type 2.2, name KRAVENT-SIM, supply 24.00 V");
+    EXPECT_EQ(lines[1].rfind("poll  1: VOLTAGE 24.00 V, POSITION 0", 0), 0u) << lines[1];
+}
+
 TEST(Unreachable, NoModuleMeansTheLibrarysMessageAndFailure) {
     ASSERT_TRUE(InPrivateNetns());
     const ToolRun run = RunTool({"read", "127.0.0.9", "TYPE"});
