@@ -16,7 +16,7 @@ ParsedArguments Parse(std::vector<const char*> argv) {
     return ParseArguments(static_cast<int>(argv.size()), argv.data());
 }
 
-TEST(RegisterNames, AnyCaseFindsTheRegister) {
+TEST(CliRegisterNames, AnyCaseFindsTheRegister) {
     EXPECT_EQ(FindRegister("kp"), FindRegister("KP"));
     EXPECT_EQ(FindRegister("OuPuTvOlTaGeMaX"), FindRegister("OUPUTVOLTAGEMAX"));
     EXPECT_FALSE(FindRegister("OUTPUTVOLTAGEMAX").has_value()) << "the register has no T after OU";
@@ -24,14 +24,14 @@ TEST(RegisterNames, AnyCaseFindsTheRegister) {
     EXPECT_FALSE(FindRegister("KPX").has_value());
 }
 
-TEST(RegisterNames, HelpListsEveryRegister) {
+TEST(CliRegisterNames, HelpListsEveryRegister) {
     const std::string help = RegistersHelp();
     for (const RegisterInfo& r : kRegisters)
         EXPECT_NE(help.find("  " + std::string(r.name) + " "), std::string::npos) << r.name;
     EXPECT_NE(UsageText().find("LIMIT2XINPUT"), std::string::npos) << "--help lists the registers too";
 }
 
-TEST(RegisterNames, ReadAndPollRefuseWhatCannotBeDone) {
+TEST(CliRegisterNames, ReadAndPollRefuseWhatCannotBeDone) {
     std::vector<std::size_t> indices;
     std::string error;
     EXPECT_TRUE(ResolveRegisters({"position", "SPEED"}, RegisterUse::kPoll, indices, error)) << error;
@@ -43,7 +43,7 @@ TEST(RegisterNames, ReadAndPollRefuseWhatCannotBeDone) {
     EXPECT_FALSE(ResolveRegisters({}, RegisterUse::kRead, indices, error));
 }
 
-TEST(Assignments, ParsedInTheRegistersForm) {
+TEST(CliAssignments, ParsedInTheRegistersForm) {
     std::vector<Assignment> out;
     std::string error;
     ASSERT_TRUE(ParseAssignments({"kp=2.5", "MODULENAME=A=B", "POSITION=-40"}, out, error)) << error;
@@ -53,7 +53,7 @@ TEST(Assignments, ParsedInTheRegistersForm) {
     EXPECT_EQ(out[2].value.Int(), -40);
 }
 
-TEST(Assignments, RefusedWithAReason) {
+TEST(CliAssignments, RefusedWithAReason) {
     std::vector<Assignment> out;
     std::string error;
     const auto refused = [&](std::vector<std::string> operands, const char* reason) {
@@ -69,7 +69,7 @@ TEST(Assignments, RefusedWithAReason) {
     EXPECT_FALSE(ParseAssignments({}, out, error));
 }
 
-TEST(CommandLine, OptionsStandAnywhere) {
+TEST(CliCommandLine, OptionsStandAnywhere) {
     const ParsedArguments parsed = Parse({"poll", "--json", "10.0.0.5", "POSITION", "--period=50", "--duration", "1.5"});
     ASSERT_TRUE(parsed.arguments) << parsed.error;
     EXPECT_EQ(parsed.arguments->command, "poll");
@@ -79,7 +79,7 @@ TEST(CommandLine, OptionsStandAnywhere) {
     EXPECT_EQ(parsed.arguments->durationS, 1.5);
 }
 
-TEST(CommandLine, BadOptionsAreRefused) {
+TEST(CliCommandLine, BadOptionsAreRefused) {
     EXPECT_FALSE(Parse({"poll", "--period", "0"}).arguments);
     EXPECT_FALSE(Parse({"poll", "--period", "-5"}).arguments);
     EXPECT_FALSE(Parse({"poll", "--period"}).arguments);

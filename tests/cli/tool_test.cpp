@@ -34,7 +34,7 @@ std::size_t FramesOfType(const sim::ModuleSimulator& module, std::uint16_t type)
     return n;
 }
 
-class LoopbackModule : public ::testing::Test {
+class CliToolLoopback : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(InPrivateNetns()) << "runs only in a namespace of its own";
@@ -47,7 +47,7 @@ protected:
     std::unique_ptr<sim::ModuleSimulator> module;
 };
 
-TEST_F(LoopbackModule, DumpShowsEveryReadableRegisterInItsForm) {
+TEST_F(CliToolLoopback, DumpShowsEveryReadableRegisterInItsForm) {
     Registers().SetInt("POSITION", -40);
     const ToolRun run = RunTool({"dump", "127.0.0.1"});
     ASSERT_EQ(run.status, 0) << run.err;
@@ -63,7 +63,7 @@ TEST_F(LoopbackModule, DumpShowsEveryReadableRegisterInItsForm) {
     EXPECT_EQ(RowValue(run.out, "INPUTOFFSET"), "") << "write-only registers are not read";
 }
 
-TEST_F(LoopbackModule, WrittenValuesReadBack) {
+TEST_F(CliToolLoopback, WrittenValuesReadBack) {
     const ToolRun write = RunTool({"write", "127.0.0.1", "kp=2.25", "MODULENAME=AXIS-7", "OPTIONS=bit3,bit5",
                                    "HOMINGOPTIONS=1,1,2,3,4,5", "TCPTIMEOUT=77"});
     ASSERT_EQ(write.status, 0) << write.err;
@@ -81,7 +81,7 @@ TEST_F(LoopbackModule, WrittenValuesReadBack) {
               "\n");
 }
 
-TEST_F(LoopbackModule, TheLibraryRefusesOutOfRangeValuesAndNothingIsSent) {
+TEST_F(CliToolLoopback, TheLibraryRefusesOutOfRangeValuesAndNothingIsSent) {
     const ToolRun timeout = RunTool({"write", "127.0.0.1", "KP=3", "TCPTIMEOUT=256"});
     EXPECT_EQ(timeout.status, 1);
     EXPECT_TRUE(Contains(timeout.err, "TCP TimeOut value not valid.\t(Vorn_KRAVENT_Write_TCPTIMEOUT)")) << timeout.err;
@@ -94,7 +94,7 @@ TEST_F(LoopbackModule, TheLibraryRefusesOutOfRangeValuesAndNothingIsSent) {
     EXPECT_EQ(Registers().GetFloat("KP"), 1.5f);
 }
 
-TEST_F(LoopbackModule, WrongCommandLinesAskNothingOfTheModule) {
+TEST_F(CliToolLoopback, WrongCommandLinesAskNothingOfTheModule) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"read", "127.0.0.1", "NOSUCH"}, {"write", "127.0.0.1", "SPEED=3"},
           {"write", "127.0.0.1", "POSITION=99999999999"}, {"poll", "127.0.0.1", "KP"}, {"run", "127.0.0.1", "JUMP"},
@@ -106,7 +106,7 @@ TEST_F(LoopbackModule, WrongCommandLinesAskNothingOfTheModule) {
     EXPECT_EQ(module->GetCounters().udpFrames + module->GetCounters().tcpFrames, 0u);
 }
 
-TEST_F(LoopbackModule, CommandsRunOnTheModule) {
+TEST_F(CliToolLoopback, CommandsRunOnTheModule) {
     Registers().RaiseWarnings(0x5);
     const ToolRun info = RunTool({"info", "127.0.0.1"});
     ASSERT_EQ(info.status, 0) << info.err;
@@ -125,7 +125,7 @@ TEST_F(LoopbackModule, CommandsRunOnTheModule) {
     EXPECT_TRUE(module->Motor().Homing());
 }
 
-TEST_F(LoopbackModule, PollForOneSecondGivesALinePerAnswer) {
+TEST_F(CliToolLoopback, PollForOneSecondGivesALinePerAnswer) {
     Registers().SetInt("REGULATIONMODE", 2);  // speed mode: the position keeps changing
     Registers().SetInt("INPUT", 800);
     const ToolRun csv = RunTool({"poll", "127.0.0.1", "POSITION", "speed", "--period", "100", "--duration", "1"});
@@ -148,7 +148,7 @@ TEST_F(LoopbackModule, PollForOneSecondGivesALinePerAnswer) {
     }
 }
 
-TEST_F(LoopbackModule, TheCExampleReadsAndPolls) {
+TEST_F(CliToolLoopback, TheCExampleReadsAndPolls) {
     const ToolRun run = RunCaptured(KRAVENT_EXAMPLE_PATH, {"127.0.0.1"});
     ASSERT_EQ(run.status, 0) << run.err << run.out;
     const auto lines = Lines(run.out);
@@ -157,7 +157,7 @@ TEST_F(LoopbackModule, TheCExampleReadsAndPolls) {
     EXPECT_EQ(lines[1].rfind("poll  1: VOLTAGE 24.00 V, POSITION 0", 0), 0u) << lines[1];
 }
 
-TEST(Unreachable, NoModuleMeansTheLibrarysMessageAndFailure) {
+TEST(CliToolUnreachable, NoModuleMeansTheLibrarysMessageAndFailure) {
     ASSERT_TRUE(InPrivateNetns());
     const ToolRun run = RunTool({"read", "127.0.0.9", "TYPE"});
     EXPECT_EQ(run.status, 1);
@@ -170,7 +170,7 @@ TEST(Unreachable, NoModuleMeansTheLibrarysMessageAndFailure) {
         << json.err;
 }
 
-TEST(Topology, ScanListsBothModules) {
+TEST(CliToolTopology, ScanListsBothModules) {
     NetTopology net;
     ASSERT_TRUE(net.Valid()) << net.error();
     ASSERT_GE(net.AddModule("10.77.0.11", {"--mac", "02:4B:52:00:00:11", "--name", "LEFT"}), 0) << net.error();
@@ -193,7 +193,7 @@ TEST(Topology, ScanListsBothModules) {
         << json.out;
 }
 
-TEST(Topology, SetIpMovesTheModule) {
+TEST(CliToolTopology, SetIpMovesTheModule) {
     NetTopology net;
     ASSERT_TRUE(net.Valid()) << net.error();
     ASSERT_GE(net.AddModule("10.77.0.21", {"--mac", "02:4B:52:00:00:21"}), 0) << net.error();
@@ -215,7 +215,7 @@ TEST(Topology, SetIpMovesTheModule) {
     EXPECT_TRUE(Contains(taken.err, "ChangeIPAddress Failed\t(Vorn_KRAVENT_ChangeIPAddress)")) << taken.err;
 }
 
-TEST(Demo, RunsOnLoopbackAndExitsZero) {
+TEST(CliToolDemo, RunsOnLoopbackAndExitsZero) {
     ASSERT_TRUE(InPrivateNetns());
     const ToolRun run = RunTool({"demo"});
     ASSERT_EQ(run.status, 0) << run.err << run.out;
@@ -228,7 +228,7 @@ TEST(Demo, RunsOnLoopbackAndExitsZero) {
     EXPECT_TRUE(Contains(run.out, "KRAVENT-SIM"));
 }
 
-TEST(Demo, SaysSoWhenItsPortsAreTaken) {
+TEST(CliToolDemo, SaysSoWhenItsPortsAreTaken) {
     ASSERT_TRUE(InPrivateNetns());
     sim::ModuleSimulator squatter;  // every local address, ports 8010 and 7010
     ASSERT_TRUE(squatter.Start()) << squatter.LastError();
@@ -237,7 +237,7 @@ TEST(Demo, SaysSoWhenItsPortsAreTaken) {
     EXPECT_TRUE(Contains(run.err, "TCP port 8010 and UDP port 7010")) << run.err;
 }
 
-TEST(Help, ListsTheRegisters) {
+TEST(CliToolHelp, ListsTheRegisters) {
     const ToolRun help = RunTool({"help", "registers"});
     ASSERT_EQ(help.status, 0);
     EXPECT_TRUE(Contains(help.out, "OUPUTVOLTAGEMAX")) << help.out;

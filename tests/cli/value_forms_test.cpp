@@ -40,7 +40,7 @@ void ExpectRoundTrip(const char* reg, const std::string& shown) {
     EXPECT_EQ(again.bytes, value.bytes) << reg;
 }
 
-TEST(ValueForms, ShownValuesReadBackUnchanged) {
+TEST(CliValueForms, ShownValuesReadBackUnchanged) {
     ExpectRoundTrip("POSITION", "-40");
     ExpectRoundTrip("POSITION", "2147483647");
     ExpectRoundTrip("POSITION", "-2147483648");
@@ -57,7 +57,7 @@ TEST(ValueForms, ShownValuesReadBackUnchanged) {
     ExpectRoundTrip("HOMINGOPTIONS", "nibble0=1 bit7=1 nibble2=2 nibble3=3 nibble4=4 nibble5=15");
 }
 
-TEST(ValueForms, RealsAreShownShortestAndExact) {
+TEST(CliValueForms, RealsAreShownShortestAndExact) {
     for (const float f : {0.0f, 1.5f, -3.25f, 0.1f, 1e-5f, 32767.99998f, std::numeric_limits<float>::max()}) {
         const std::string text = FormatReal(f);
         EXPECT_EQ(Parse("KD", text).Real(), f) << text;
@@ -68,7 +68,7 @@ TEST(ValueForms, RealsAreShownShortestAndExact) {
     EXPECT_EQ(FormatJson(Reg("VOLTAGE"), infinite), "null") << "JSON has no infinity";
 }
 
-TEST(ValueForms, IntegersOutsideInt32AreRefused) {
+TEST(CliValueForms, IntegersOutsideInt32AreRefused) {
     ParseError("POSITION", "2147483648");
     ParseError("POSITION", "-2147483649");
     ParseError("POSITION", "99999999999999999999");
@@ -80,7 +80,7 @@ TEST(ValueForms, IntegersOutsideInt32AreRefused) {
     EXPECT_EQ(Parse("INPUT", " 7 ").Int(), 7);
 }
 
-TEST(ValueForms, RangesAreLeftToTheLibrary) {
+TEST(CliValueForms, RangesAreLeftToTheLibrary) {
     // The library checks these and reports them in its own words.
     EXPECT_EQ(Parse("TCPTIMEOUT", "256").Int(), 256);
     EXPECT_EQ(Parse("REGULATIONMODE", "-1").Int(), -1);
@@ -89,7 +89,7 @@ TEST(ValueForms, RangesAreLeftToTheLibrary) {
     EXPECT_EQ(Parse("SUBNETMASK", "-1.0.0.0").Int(0), -1);
 }
 
-TEST(ValueForms, AddressesNeedFourDottedIntegers) {
+TEST(CliValueForms, AddressesNeedFourDottedIntegers) {
     for (const char* bad : {"1.2.3", "1.2.3.4.5", "1..3.4", "a.b.c.d", "1.2.3.4 ", "0x1.2.3.4", ""})
         ParseError("IPADDRESS", bad);
     std::int32_t mac[6];
@@ -102,7 +102,7 @@ TEST(ValueForms, AddressesNeedFourDottedIntegers) {
         EXPECT_FALSE(ParseMac(bad, mac)) << bad;
 }
 
-TEST(ValueForms, BitSetsFromHexWordsAndBitNames) {
+TEST(CliValueForms, BitSetsFromHexWordsAndBitNames) {
     const std::size_t options = Reg("OPTIONS");
     const HostValue listed = Parse("OPTIONS", "bit1,bit3 | BIT31");
     EXPECT_EQ(FormatText(options, listed), "0x8000000a (bit1,bit3,bit31)");
@@ -115,7 +115,7 @@ TEST(ValueForms, BitSetsFromHexWordsAndBitNames) {
     for (int k = 0; k < 32; ++k) EXPECT_EQ(listed.bytes[static_cast<std::size_t>(k)], (k == 1 || k == 3 || k == 31) ? 1 : 0);
 }
 
-TEST(ValueForms, WarningBitsCarryTheirNames) {
+TEST(CliValueForms, WarningBitsCarryTheirNames) {
     const std::size_t warnings = Reg("WARNINGS");
     HostValue value;
     value.bytes[0] = value.bytes[3] = value.bytes[9] = 1;
@@ -125,7 +125,7 @@ TEST(ValueForms, WarningBitsCarryTheirNames) {
     EXPECT_EQ(BitByName(Reg("OPTIONS"), "overcurrent"), -1) << "only WARNINGS has named bits";
 }
 
-TEST(ValueForms, ModuleNamesUpToSixteenBytes) {
+TEST(CliValueForms, ModuleNamesUpToSixteenBytes) {
     EXPECT_NE(ParseError("MODULENAME", "seventeen-chars-1").find("16"), std::string::npos);
     const HostValue padded = Parse("MODULENAME", "AB");
     EXPECT_EQ(std::memcmp(padded.bytes.data(), "AB\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 16), 0) << "zero padded";
@@ -140,7 +140,7 @@ TEST(ValueForms, ModuleNamesUpToSixteenBytes) {
     EXPECT_EQ(FormatJson(Reg("MODULENAME"), full), R"("0123456789ABCD\"F")");
 }
 
-TEST(ValueForms, HomingFieldsAreSixNumbers) {
+TEST(CliValueForms, HomingFieldsAreSixNumbers) {
     const HostValue plain = Parse("HOMINGOPTIONS", "1,1,2,3,4,5");
     const wire::HomingValue h = plain.Homing();
     EXPECT_EQ(h.nibble0, 1);
@@ -155,7 +155,7 @@ TEST(ValueForms, HomingFieldsAreSixNumbers) {
     ParseError("HOMINGOPTIONS", "nibble2=1,1,2,3,4,5");
 }
 
-TEST(ValueForms, ReadOnlyFormsAreShown) {
+TEST(CliValueForms, ReadOnlyFormsAreShown) {
     HostValue halves;
     halves.Set(wire::TwoHalvesValue{2, 2});
     EXPECT_EQ(FormatText(Reg("TYPE"), halves), "2.2");
@@ -167,7 +167,7 @@ TEST(ValueForms, ReadOnlyFormsAreShown) {
     ParseError("RESETCPU", "1");
 }
 
-TEST(ValueForms, RecordFieldsAreTakenFromTheirPlace) {
+TEST(CliValueForms, RecordFieldsAreTakenFromTheirPlace) {
     RegisterValues values{};
     values.KP_Value = 2.25f;
     values.KP_Received = true;
