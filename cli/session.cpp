@@ -2,7 +2,6 @@
 
 #include <atomic>
 
-#include "cli/report.h"
 #include "cli/value_format.h"
 
 namespace kravent::cli {
