@@ -14,8 +14,6 @@
 namespace kravent {
 namespace {
 
-constexpr std::string_view kOpenTail = "\t(Vorn_KRAVENT_OpenConnection_MAINPORT)";
-
 bool OpenConnection(const std::int32_t* ip, Data_Received_MAINPORT_Callback dataReceived,
                     Com_Event_Callback comEvent, ComID* handle) {
     if (handle == nullptr)

@@ -81,7 +81,14 @@ NotificationLoop& NotificationLoop::Instance() {
 NotificationLoop::~NotificationLoop() {
     // At process exit: a runner left by leaked clients is stopped; a self-stopped one
     // has ended or ends right after its last notification.
-    std::unique_ptr<Runner> runners[] = {std::move(runner_), std::move(finished_)};
+    // A client's teardown may still be ending on the notification thread: take the
+    // runners under the lock that its RemoveClient() takes.
+    std::unique_ptr<Runner> runners[2];
+    {
+        std::lock_guard life(lifecycleMutex_);
+        runners[0] = std::move(runner_);
+        runners[1] = std::move(finished_);
+    }
     for (auto& runner : runners) {
         if (!runner || !runner->thread.joinable()) continue;
         {

@@ -41,25 +41,23 @@ bool Eventually(const std::function<bool()>& pred, std::chrono::milliseconds tim
 Host::Host() { gHost = this; }
 Host::~Host() { gHost = nullptr; }
 
+// The hooks run first and the call is recorded last, so that a test that saw the call
+// recorded may end: nothing of the host is touched afterwards.
 void Host::DataReceived(RegisterValues* values, ComID com) {
     Host& h = *gHost;
-    {
-        std::lock_guard lock(h.mutex_);
-        ++h.dataCalls_;
-        h.last_ = *values;
-    }
-    h.changed_.notify_all();
     if (h.onData) h.onData(values, com);
+    std::lock_guard lock(h.mutex_);
+    ++h.dataCalls_;
+    h.last_ = *values;
+    h.changed_.notify_all();
 }
 
 void Host::ComEvent(int32_t event, ComID com) {
     Host& h = *gHost;
-    {
-        std::lock_guard lock(h.mutex_);
-        h.events_.push_back(event);
-    }
-    h.changed_.notify_all();
     if (h.onEvent) h.onEvent(event, com);
+    std::lock_guard lock(h.mutex_);
+    h.events_.push_back(event);
+    h.changed_.notify_all();
 }
 
 bool Host::WaitData(int count, std::chrono::milliseconds timeout) {

@@ -37,7 +37,7 @@ public:
     static void VORN_KRAVENT_CALL DataReceived(RegisterValues* values, ComID com);
     static void VORN_KRAVENT_CALL ComEvent(int32_t event, ComID com);
 
-    // Hooks run inside the callbacks, after the call has been recorded.
+    // Hooks run inside the callbacks, before the call is recorded.
     std::function<void(RegisterValues*, ComID)> onData;
     std::function<void(int32_t, ComID)> onEvent;
 

@@ -120,6 +120,7 @@ TEST_F(Lifetime, HandlesTheLibraryDoesNotHoldAreRefusedLikeNull) {
 }
 
 TEST_F(Lifetime, CloseFromInsideTheDataCallback) {
+    const int threads = CountEntries("task");
     OpenConnected();
     std::atomic<bool> closed{false};
     host.onData = [&](RegisterValues*, ComID) {
@@ -131,9 +132,11 @@ TEST_F(Lifetime, CloseFromInsideTheDataCallback) {
     ASSERT_TRUE(host.WaitEvent(VORN_KRAVENT_STATE_NOT_CONNECTED));
     EXPECT_TRUE(closed);
     EXPECT_TRUE(module->Log().WaitFor([](const sim::Counters& c) { return c.connectionsOpen == 0; }, 5s));
+    EXPECT_TRUE(Eventually([&] { return CountEntries("task") <= threads; }, 5s)) << "the teardown has ended";
 }
 
 TEST_F(Lifetime, CloseFromInsideComEvent) {
+    const int threads = CountEntries("task");
     std::atomic<bool> closed{false};
     host.onEvent = [&](int32_t event, ComID) {
         if (event != VORN_KRAVENT_STATE_CONNECTED) return;
@@ -144,6 +147,7 @@ TEST_F(Lifetime, CloseFromInsideComEvent) {
     ASSERT_TRUE(host.WaitEvent(VORN_KRAVENT_STATE_NOT_CONNECTED));
     EXPECT_TRUE(closed);
     EXPECT_TRUE(module->Log().WaitFor([](const sim::Counters& c) { return c.connectionsOpen == 0; }, 5s));
+    EXPECT_TRUE(Eventually([&] { return CountEntries("task") <= threads; }, 5s)) << "the teardown has ended";
 }
 
 // Closing from another thread while a callback of the connection runs waits for it.

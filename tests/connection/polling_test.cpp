@@ -111,13 +111,13 @@ TEST_F(Polling, BadPeriodsAreRefusedAndKeepTheOldOne) {
 
 TEST_F(Polling, OneShotTriggerDuringPollingWaitsForTheTokenAndIsAnswered) {
     module->GetFaults().delayMs = 40;
-    ASSERT_TRUE(Vorn_KRAVENT_Read_VOLTAGE(true, com));
-    ASSERT_TRUE(Vorn_KRAVENT_RepetitiveAskStart(com));
-    ASSERT_TRUE(WaitTcpFrames(2));
     std::atomic<int> typeAnswers{0};
     host.onData = [&](RegisterValues* v, ComID) {
         if (v->TYPE_Received) ++typeAnswers;
     };
+    ASSERT_TRUE(Vorn_KRAVENT_Read_VOLTAGE(true, com));
+    ASSERT_TRUE(Vorn_KRAVENT_RepetitiveAskStart(com));
+    ASSERT_TRUE(WaitTcpFrames(2));
     ASSERT_TRUE(Vorn_KRAVENT_Read_TYPE(com));
     ASSERT_TRUE(Eventually([&] { return Vorn_KRAVENT_SendData_MAINPORT(com); }, 2s)) << LastError();
     EXPECT_TRUE(Eventually([&] { return typeAnswers.load() == 1; }, 3s));
