@@ -4,7 +4,9 @@
 #   KRAVENT_WINE_TEMPLATE=<dir> run-under-wine.sh PROGRAM.exe [ARGS...]
 # The template prefix is made once (wineboot -i) and copied for every run, so runs
 # never share a wine server and may go in parallel. No display is needed for console
-# programs.
+# programs. KRAVENT_WINE_WRAPPER=<program> runs the wine command through that program
+# inside the namespace (`program wine-command...`), e.g. to start simulated modules
+# that the Windows program reaches on loopback.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 netns="$here/../netns/run-in-netns.sh"
@@ -57,4 +59,5 @@ trap 'exit 130' INT TERM
 
 # The program's exit status is the script's; the wine server goes down with the
 # namespace's last process.
-WINEPREFIX="$prefix" "$netns" sh -c 'wine "$@"; status=$?; wineserver -k >/dev/null 2>&1; exit $status' wine "$@"
+WINEPREFIX="$prefix" "$netns" ${KRAVENT_WINE_WRAPPER:+"$KRAVENT_WINE_WRAPPER"} \
+  sh -c 'wine "$@"; status=$?; wineserver -k >/dev/null 2>&1; exit $status' wine "$@"
