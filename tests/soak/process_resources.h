@@ -42,6 +42,19 @@ inline std::string DescribeDescriptors() {
     return text;
 }
 
+// The counts once they stay the same for a moment: threads that are ending (a
+// simulated module's connection thread after its client closed) are gone by then.
+inline ProcessResources StableResources() {
+    ProcessResources last = CurrentResources();
+    for (int i = 0; i < 100; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        const ProcessResources now = CurrentResources();
+        if (now == last) return now;
+        last = now;
+    }
+    return last;
+}
+
 // A joined thread may stay listed for a moment while the kernel reaps it: waits up
 // to `limit` for the counts to come back to `expected`, and returns the last counts.
 inline ProcessResources ResourcesSettledTo(const ProcessResources& expected,

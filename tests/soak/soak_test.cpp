@@ -294,7 +294,8 @@ TEST(Soak, EightConnectionsUnderFaultsSettleEveryTrigger) {
     soak.Reopen(0);
     soak.Close(0);
     ASSERT_FALSE(api.send(nullptr));
-    const ProcessResources baseline = ResourcesSettledTo(CurrentResources(), 0ms);
+    ASSERT_TRUE(modules[0]->Log().WaitFor([](const sim::Counters& c) { return c.connectionsOpen == 0; }, 10s));
+    const ProcessResources baseline = StableResources();
     const std::string descriptorsBefore = DescribeDescriptors();
 
     // The watchdog: a soak that does not end in time is a hang.

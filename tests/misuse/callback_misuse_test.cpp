@@ -1,0 +1,124 @@
+// Hosts whose callbacks misbehave: closing the connection from inside them, and a
+// data callback that keeps the notification thread longer than the sender waits.
+#include <atomic>
+#include <thread>
+
+#include "tests/misuse/misuse_host.h"
+#include "tests/soak/process_resources.h"
+
+namespace kravent::misuse {
+namespace {
+
+using testing::ResourcesSettledTo;
+
+TEST(CallbackMisuse, CloseFromInsideTheDataCallbackWhilePollingAtOneMillisecond) {
+    auto module = StartModule();
+    Host host;
+    const auto before = WarmUp(host, *module);
+    // The host's variable of the current round; the callback closes through it once.
+    std::atomic<ComID*> target{nullptr};
+    std::atomic<bool> closed{false};
+    host.onData = [&](RegisterValues*, ComID c) {
+        ComID* own = target.load();
+        if (own == nullptr || c != *own) return;
+        target.store(nullptr);
+        EXPECT_TRUE(Vorn_KRAVENT_CloseConnection(own));
+        EXPECT_EQ(*own, nullptr);
+        closed.store(true);
+    };
+    for (int round = 0; round < 10; ++round) {
+        ComID com = OpenConnected(host);
+        ASSERT_NE(com, nullptr) << LastError();
+        closed.store(false);
+        ASSERT_TRUE(Vorn_KRAVENT_Read_POSITION(true, com));
+        ASSERT_TRUE(Vorn_KRAVENT_RepetitiveAskSetTime(1, com));
+        target.store(&com);
+        ASSERT_TRUE(Vorn_KRAVENT_RepetitiveAskStart(com));
+        const auto deadline = Clock::now() + 10s;
+        while (!closed.load() && Clock::now() < deadline) host.WaitData(host.DataCalls() + 1, 50ms);
+        ASSERT_TRUE(closed.load()) << "round " << round;
+        EXPECT_EQ(com, nullptr);
+    }
+    host.onData = nullptr;
+    // A notification thread that saw its last connection closed from inside a callback
+    // cannot join itself: it is parked with its two descriptors until the next open.
+    ComID next = OpenConnected(host);
+    ASSERT_NE(next, nullptr);
+    Vorn_KRAVENT_CloseConnection(&next);
+    const auto after = ResourcesSettledTo(before);
+    EXPECT_EQ(after.threads, before.threads);
+    EXPECT_EQ(after.descriptors, before.descriptors)
+        << testing::DescribeDescriptors() << " module connections open: " << module->GetCounters().connectionsOpen;
+}
+
+TEST(CallbackMisuse, CloseFromInsideComEventOfConnectAndOfDisconnect) {
+    auto module = StartModule();
+    Host host;
+    // On "connected".
+    {
+        ComID com = nullptr;
+        std::atomic<bool> closed{false};
+        host.onEvent = [&](int32_t event, ComID) {
+            if (event == VORN_KRAVENT_STATE_CONNECTED && !closed.exchange(true)) Vorn_KRAVENT_CloseConnection(&com);
+        };
+        const int32_t ip[4] = {127, 0, 0, 1};
+        ASSERT_TRUE(Vorn_KRAVENT_OpenConnection_MAINPORT(ip, &Host::DataReceived, &Host::ComEvent, &com));
+        ASSERT_TRUE(host.WaitEvent(VORN_KRAVENT_STATE_CONNECTED));
+        const auto deadline = Clock::now() + 10s;
+        while (com != nullptr && Clock::now() < deadline) host.WaitEvent(VORN_KRAVENT_STATE_NOT_CONNECTED, 50ms);
+        host.onEvent = nullptr;
+        EXPECT_EQ(com, nullptr);
+    }
+    // On "disconnected", when the module drops the connection.
+    {
+        ComID com = OpenConnected(host);
+        ASSERT_NE(com, nullptr);
+        std::atomic<bool> closed{false};
+        host.onEvent = [&](int32_t event, ComID c) {
+            if (event == VORN_KRAVENT_STATE_NOT_CONNECTED && c == com && !closed.exchange(true))
+                Vorn_KRAVENT_CloseConnection(&com);
+        };
+        module->GetFaults().closeAfterExchanges.store(1);
+        ASSERT_TRUE(ReadNameAnswered(host, com));
+        const auto deadline = Clock::now() + 10s;
+        while (!closed.load() && Clock::now() < deadline) host.WaitEvent(VORN_KRAVENT_STATE_NOT_CONNECTED, 50ms);
+        EXPECT_TRUE(closed.load());
+        host.onEvent = nullptr;
+        module->GetFaults().closeAfterExchanges.store(0);
+        Vorn_KRAVENT_CloseConnection(&com);
+    }
+    // The library still serves new connections.
+    ComID com = OpenConnected(host);
+    ASSERT_NE(com, nullptr);
+    EXPECT_TRUE(ReadNameAnswered(host, com));
+    Vorn_KRAVENT_CloseConnection(&com);
+}
+
+TEST(CallbackMisuse, DataCallbackSlowerThanTheAcknowledgementLimit) {
+    auto module = StartModule();
+    Host host;
+    ComID com = OpenConnected(host);
+    ASSERT_NE(com, nullptr);
+    std::atomic<bool> slow{true};
+    std::atomic<bool> slowDone{false};
+    host.onData = [&](RegisterValues* values, ComID) {
+        // Blocks the notification thread beyond the sender's 3000 ms; the sleep is the misuse.
+        if (values->MODULENAME_Received && slow.exchange(false)) {
+            std::this_thread::sleep_for(3500ms);
+            slowDone.store(true);
+        }
+    };
+    ASSERT_TRUE(ReadNameAnswered(host, com));  // returns while the slow callback runs
+    // The sender gives up waiting while the callback runs, and says so.
+    const auto deadline = Clock::now() + 10s;
+    while (!slowDone.load() && Clock::now() < deadline) host.WaitData(host.DataCalls() + 1, 50ms);
+    ASSERT_TRUE(slowDone.load());
+    EXPECT_EQ(LastError(), "Event HevAck Timeout reached\t(TThreadSend::Execute)");
+    // The connection recovers: the next requests are answered at once.
+    host.onData = nullptr;
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(ReadNameAnswered(host, com, 5s)) << i;
+    Vorn_KRAVENT_CloseConnection(&com);
+}
+
+}  // namespace
+}  // namespace kravent::misuse
