@@ -57,8 +57,6 @@ public:
     // *count becomes that number.
     bool CopyReceived(std::uint8_t* destination, std::int32_t* count, std::int32_t offset = 0) const;
 
-    // True while the calling thread delivers one of this transport's notifications.
-    bool InNotification() const { return ClientSocket->InNotification(); }
     // True when the last Connect() was refused at once by the socket layer.
     bool ConnectRefused() const { return connectRefused_; }
     std::string_view IpText() const { return {IPAddressText.data()}; }

@@ -38,13 +38,13 @@ SenderThread::Sent SenderThread::SendPackets(bool stopAtFailure) {
     const std::int32_t count = c.PacketCount.load();
     for (std::int32_t i = 0; i < count; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        // Counted before the send: a reply that overtakes SendData finds its packet counted.
-        c.PacketsSent.fetch_add(1);
         if (Hold(i > 0)) {
             sent.restart = true;
             sent.terminated = Terminated();
             return sent;
         }
+        // Counted before the send: a reply that overtakes SendData finds its packet counted.
+        c.PacketsSent.fetch_add(1);
         CEthernetCom* transport = c.EthernetCom.load(std::memory_order_acquire);
         if (transport == nullptr || !transport->SendData(c.PacketBuffer[k], c.PacketLength[k])) {
             Report(messages_.sendFailed);
