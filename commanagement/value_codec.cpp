@@ -1,6 +1,7 @@
 #include "commanagement/value_codec.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 
 #include "commanagement/frame.h"
@@ -113,8 +114,16 @@ void DecodeValue(Encoding e, const std::uint8_t* in, void* host) {
     }
     case Encoding::Text16: std::memcpy(host, in, 16); return;
     case Encoding::HomingOptions: {
+        // Field by field: the padding after bit7 reaches the host as zeros, not as stack bytes.
         const HomingValue h = HomingFromWord(GetU32(in));
-        std::memcpy(host, &h, sizeof h);
+        auto* out = static_cast<std::uint8_t*>(host);
+        std::memset(out, 0, sizeof h);
+        std::memcpy(out + offsetof(HomingValue, nibble0), &h.nibble0, sizeof h.nibble0);
+        std::memcpy(out + offsetof(HomingValue, bit7), &h.bit7, sizeof h.bit7);
+        std::memcpy(out + offsetof(HomingValue, nibble2), &h.nibble2, sizeof h.nibble2);
+        std::memcpy(out + offsetof(HomingValue, nibble3), &h.nibble3, sizeof h.nibble3);
+        std::memcpy(out + offsetof(HomingValue, nibble4), &h.nibble4, sizeof h.nibble4);
+        std::memcpy(out + offsetof(HomingValue, nibble5), &h.nibble5, sizeof h.nibble5);
         return;
     }
     }

@@ -32,7 +32,7 @@ TEST(ConcurrencyMisuse, OneConnectionFromSixThreadsAtOnce) {
             case 0:  // register functions
                 Vorn_KRAVENT_Read_VOLTAGE(false, com);
                 Vorn_KRAVENT_Write_POSITION(i, com);
-                Vorn_KRAVENT_Write_MODULENAME("THREADED-HOST", com);
+                Vorn_KRAVENT_Write_MODULENAME("THREADED-HOST   ", com);  // 16 characters, no zero needed
                 Vorn_KRAVENT_Reset_WARNINGS(com);
                 break;
             case 1: Vorn_KRAVENT_SendData_MAINPORT(com); break;  // triggers
