@@ -3,9 +3,10 @@
 namespace kravent::sim {
 
 void ActivityLog::AddFrame(int connection, const std::uint8_t* bytes, std::size_t size) {
+    const auto received = std::chrono::steady_clock::now();
     std::lock_guard lock(mutex_);
-    if (frames_.size() >= kMaxLoggedFrames) frames_.erase(frames_.begin());
-    frames_.push_back({connection, std::vector<std::uint8_t>(bytes, bytes + size)});
+    if (frames_.size() >= kMaxLoggedFrames) frames_.pop_front();
+    frames_.push_back({connection, std::vector<std::uint8_t>(bytes, bytes + size), received});
     ++(connection == kUdpConnection ? counters_.udpFrames : counters_.tcpFrames);
     Changed();
 }
@@ -50,7 +51,7 @@ Counters ActivityLog::counters() const {
 
 std::vector<ReceivedFrame> ActivityLog::frames() const {
     std::lock_guard lock(mutex_);
-    return frames_;
+    return {frames_.begin(), frames_.end()};
 }
 
 void ActivityLog::ClearFrames() {

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <vector>
 
@@ -16,6 +17,7 @@ inline constexpr int kUdpConnection = -1;  // the connection id of frames receiv
 struct ReceivedFrame {
     int connection;  // TCP connections are numbered from 1 in order of acceptance
     std::vector<std::uint8_t> bytes;
+    std::chrono::steady_clock::time_point received{};  // when the frame was taken from the stream
 };
 
 struct Counters {
@@ -57,7 +59,7 @@ private:
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     Counters counters_;
-    std::vector<ReceivedFrame> frames_;
+    std::deque<ReceivedFrame> frames_;  // the oldest is dropped first, in constant time
 };
 
 }  // namespace kravent::sim

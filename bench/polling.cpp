@@ -1,0 +1,102 @@
+// The repetitive sender at a given period, and an open connection left idle: the
+// schedule of the requests as the module sees them, and what the library's threads
+// cost meanwhile. The simulator runs in another process, so every thread of this
+// process except the benchmark's own belongs to the library.
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "bench/figures.h"
+#include "bench/library_connection.h"
+#include "bench/sim_host.h"
+#include "bench/thread_usage.h"
+
+namespace kravent::bench {
+
+namespace {
+
+std::atomic<std::int64_t> gAnswers{0};
+
+void VORN_KRAVENT_CALL CountAnswer(RegisterValues*, ComID) { gAnswers.fetch_add(1, std::memory_order_relaxed); }
+
+void SleepUntilNs(std::int64_t deadlineNs) {
+    const std::int64_t now = NowNs();
+    if (deadlineNs > now) std::this_thread::sleep_for(std::chrono::nanoseconds(deadlineNs - now));
+}
+
+// The library's threads over [from, from + seconds], sampled from this thread.
+PollFigures ThreadCostOver(std::int64_t fromNs, double seconds) {
+    const pid_t self = CurrentThreadId();
+    SleepUntilNs(fromNs);
+    const std::int64_t startNs = NowNs();
+    const ThreadSnapshot before = SampleThreads(self);
+    SleepUntilNs(startNs + static_cast<std::int64_t>(seconds * 1e9));
+    const ThreadSnapshot after = SampleThreads(self);
+    const double elapsed = static_cast<double>(NowNs() - startNs) / 1e9;
+    const ThreadCounters used = Difference(before, after);
+    PollFigures figures;
+    figures.cpuPercent = 100.0 * static_cast<double>(used.cpuNs) / 1e9 / elapsed;
+    figures.wakeupsPerSecond = static_cast<double>(used.voluntarySwitches) / elapsed;
+    return figures;
+}
+
+}  // namespace
+
+PollFigures MeasurePolling(SimHost& modules, int periodMs, double seconds, std::string& error) {
+    LibraryConnection connection;
+    if (!connection.Open(CountAnswer, error)) return {};
+    const ComID com = connection.id();
+    if (!FlagPollableReads(true, com)) {
+        error = "flagging the repetitive set failed: " + LastLibraryError();
+        return {};
+    }
+    // The period timer restarts in this call: its ticks lie on a grid whose phase is
+    // taken between these two instants.
+    const std::int64_t phaseLow = NowNs();
+    const bool periodSet = Vorn_KRAVENT_RepetitiveAskSetTime(periodMs, com);
+    const std::int64_t phaseHigh = NowNs();
+    if (!periodSet) {
+        error = "period refused: " + LastLibraryError();
+        return {};
+    }
+    modules.TakeFrameTimes();  // forget the frames of earlier figures
+    const std::int64_t periodNs = std::int64_t{periodMs} * 1000000;
+    // The first requests after the start go out at once, off the grid (ticks that fell
+    // while the sender was suspended): they are left out.
+    const std::int64_t warmupNs = std::max<std::int64_t>(3 * periodNs, 50000000);
+    gAnswers.store(0);
+    if (!Vorn_KRAVENT_RepetitiveAskStart(com)) {
+        error = "start refused: " + LastLibraryError();
+        return {};
+    }
+    const std::int64_t windowStart = NowNs() + warmupNs;
+    PollFigures figures = ThreadCostOver(windowStart, seconds);
+    const std::int64_t windowEnd = NowNs();
+    Vorn_KRAVENT_RepetitiveAskStop(com);
+    connection.Close();  // every answer under way has been delivered when it returns
+
+    const std::vector<std::int64_t> all = modules.TakeFrameTimes();
+    std::vector<std::int64_t> times;
+    for (const std::int64_t t : all)
+        if (t >= windowStart && t < windowEnd) times.push_back(t);
+    if (times.size() < 2) {
+        error = "the module saw " + std::to_string(times.size()) + " requests";
+        return {};
+    }
+    figures.schedule = AnalyseSchedule(times, periodNs, phaseLow, phaseHigh);
+    figures.windowTimes = std::move(times);
+    figures.phaseLow = phaseLow;
+    figures.phaseHigh = phaseHigh;
+    figures.requestsSent = static_cast<std::int64_t>(all.size());
+    figures.answersDelivered = gAnswers.load();
+    return figures;
+}
+
+PollFigures MeasureIdle(double seconds, std::string& error) {
+    LibraryConnection connection;
+    if (!connection.Open(CountAnswer, error)) return {};
+    // Let the connection settle (the connect's own notifications) before sampling.
+    return ThreadCostOver(NowNs() + 200000000, seconds);
+}
+
+}  // namespace kravent::bench
