@@ -17,20 +17,21 @@ win32=$(realpath -m "${KRAVENT_WIN32_BUILD_DIR:-$root/build-win32}")
 win64=$(realpath -m "${KRAVENT_WIN64_BUILD_DIR:-$root/build-win64}")
 started=$(date +%s)
 
-# Configures a build directory unless it is configured already: a toolchain and a
-# generator are fixed at the first configuration.
+# Configures DIR with ARGS; the generator and the arguments in the array first_time
+# count only for a new directory, since they are fixed at its first configuration.
 configure() {
   local dir=$1
   shift
   if [ -f "$dir/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$dir" "$@" -Wno-dev >/dev/null
   else
-    cmake -S "$root" -B "$dir" -G Ninja "$@" -Wno-dev >/dev/null
+    cmake -S "$root" -B "$dir" -G Ninja "${first_time[@]}" "$@" -Wno-dev >/dev/null
   fi
 }
 
 echo "== native kravent-sim in $native"
-[ -f "$native/CMakeCache.txt" ] || configure "$native" -DCMAKE_BUILD_TYPE=Release -DKRAVENT_BUILD_TESTS=OFF
+first_time=(-DCMAKE_BUILD_TYPE=Release -DKRAVENT_BUILD_TESTS=OFF)
+[ -f "$native/CMakeCache.txt" ] || configure "$native"
 cmake --build "$native" --target kravent-sim
 simulator=$native/sim/kravent-sim
 
@@ -38,10 +39,10 @@ status=0
 summaries=()
 for pair in "$win32:mingw-w64-i686" "$win64:mingw-w64-x86_64"; do
   dir=${pair%%:*}
-  toolchain=$root/cmake/${pair##*:}.cmake
   echo "== $(basename "$dir"): build"
+  first_time=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/${pair##*:}.cmake")
   # sim/ and cli/ are Linux programs: no tools in the Windows builds.
-  configure "$dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DKRAVENT_BUILD_TOOLS=OFF -DKRAVENT_SIM_PROGRAM="$simulator"
+  configure "$dir" -DKRAVENT_BUILD_TOOLS=OFF -DKRAVENT_SIM_PROGRAM="$simulator"
   cmake --build "$dir"
   echo "== $(basename "$dir"): tests under wine"
   log=$dir/windows-ctest.log
