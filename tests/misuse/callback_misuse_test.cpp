@@ -18,14 +18,14 @@ TEST(CallbackMisuse, CloseFromInsideTheDataCallbackWhilePollingAtOneMillisecond)
     // The host's variable of the current round; the callback closes through it once.
     std::atomic<ComID*> target{nullptr};
     std::atomic<bool> closed{false};
-    host.onData = [&](RegisterValues*, ComID c) {
+    host.OnData([&](RegisterValues*, ComID c) {
         ComID* own = target.load();
         if (own == nullptr || c != *own) return;
         target.store(nullptr);
         EXPECT_TRUE(Vorn_KRAVENT_CloseConnection(own));
         EXPECT_EQ(*own, nullptr);
         closed.store(true);
-    };
+    });
     for (int round = 0; round < 10; ++round) {
         ComID com = OpenConnected(host);
         ASSERT_NE(com, nullptr) << LastError();
@@ -39,7 +39,7 @@ TEST(CallbackMisuse, CloseFromInsideTheDataCallbackWhilePollingAtOneMillisecond)
         ASSERT_TRUE(closed.load()) << "round " << round;
         EXPECT_EQ(com, nullptr);
     }
-    host.onData = nullptr;
+    host.OnData(nullptr);
     // A notification thread that saw its last connection closed from inside a callback
     // cannot join itself: it is parked with its two descriptors until the next open.
     ComID next = OpenConnected(host);
@@ -54,38 +54,44 @@ TEST(CallbackMisuse, CloseFromInsideTheDataCallbackWhilePollingAtOneMillisecond)
 TEST(CallbackMisuse, CloseFromInsideComEventOfConnectAndOfDisconnect) {
     auto module = StartModule();
     Host host;
-    // On "connected".
+    // On "connected". The host's variable is written on the notification thread: it is
+    // read here only after the close has said it is done.
     {
         ComID com = nullptr;
-        std::atomic<bool> closed{false};
-        host.onEvent = [&](int32_t event, ComID) {
-            if (event == VORN_KRAVENT_STATE_CONNECTED && !closed.exchange(true)) Vorn_KRAVENT_CloseConnection(&com);
-        };
+        std::atomic<bool> closing{false}, closed{false};
+        host.OnEvent([&](int32_t event, ComID) {
+            if (event != VORN_KRAVENT_STATE_CONNECTED || closing.exchange(true)) return;
+            Vorn_KRAVENT_CloseConnection(&com);
+            closed.store(true);
+        });
         const int32_t ip[4] = {127, 0, 0, 1};
         ASSERT_TRUE(Vorn_KRAVENT_OpenConnection_MAINPORT(ip, &Host::DataReceived, &Host::ComEvent, &com));
         ASSERT_TRUE(host.WaitEvent(VORN_KRAVENT_STATE_CONNECTED));
         const auto deadline = Clock::now() + 10s;
-        while (com != nullptr && Clock::now() < deadline) host.WaitEvent(VORN_KRAVENT_STATE_NOT_CONNECTED, 50ms);
-        host.onEvent = nullptr;
+        while (!closed.load() && Clock::now() < deadline) host.WaitEvent(VORN_KRAVENT_STATE_NOT_CONNECTED, 50ms);
+        ASSERT_TRUE(closed.load());
+        host.OnEvent(nullptr);
         EXPECT_EQ(com, nullptr);
     }
     // On "disconnected", when the module drops the connection.
     {
         ComID com = OpenConnected(host);
         ASSERT_NE(com, nullptr);
-        std::atomic<bool> closed{false};
-        host.onEvent = [&](int32_t event, ComID c) {
-            if (event == VORN_KRAVENT_STATE_NOT_CONNECTED && c == com && !closed.exchange(true))
-                Vorn_KRAVENT_CloseConnection(&com);
-        };
+        const ComID opened = com;
+        std::atomic<bool> closing{false}, closed{false};
+        host.OnEvent([&](int32_t event, ComID c) {
+            if (event != VORN_KRAVENT_STATE_NOT_CONNECTED || c != opened || closing.exchange(true)) return;
+            Vorn_KRAVENT_CloseConnection(&com);
+            closed.store(true);
+        });
         module->GetFaults().closeAfterExchanges.store(1);
-        ASSERT_TRUE(ReadNameAnswered(host, com));
+        ASSERT_TRUE(ReadNameAnswered(host, opened));
         const auto deadline = Clock::now() + 10s;
         while (!closed.load() && Clock::now() < deadline) host.WaitEvent(VORN_KRAVENT_STATE_NOT_CONNECTED, 50ms);
-        EXPECT_TRUE(closed.load());
-        host.onEvent = nullptr;
+        ASSERT_TRUE(closed.load());
+        host.OnEvent(nullptr);
         module->GetFaults().closeAfterExchanges.store(0);
-        Vorn_KRAVENT_CloseConnection(&com);
+        EXPECT_EQ(com, nullptr);
     }
     // The library still serves new connections.
     ComID com = OpenConnected(host);
@@ -101,13 +107,13 @@ TEST(CallbackMisuse, DataCallbackSlowerThanTheAcknowledgementLimit) {
     ASSERT_NE(com, nullptr);
     std::atomic<bool> slow{true};
     std::atomic<bool> slowDone{false};
-    host.onData = [&](RegisterValues* values, ComID) {
+    host.OnData([&](RegisterValues* values, ComID) {
         // Blocks the notification thread beyond the sender's 3000 ms; the sleep is the misuse.
         if (values->MODULENAME_Received && slow.exchange(false)) {
             std::this_thread::sleep_for(3500ms);
             slowDone.store(true);
         }
-    };
+    });
     ASSERT_TRUE(ReadNameAnswered(host, com));  // returns while the slow callback runs
     // The sender gives up waiting while the callback runs, and says so.
     const auto deadline = Clock::now() + 10s;
@@ -115,7 +121,7 @@ TEST(CallbackMisuse, DataCallbackSlowerThanTheAcknowledgementLimit) {
     ASSERT_TRUE(slowDone.load());
     EXPECT_EQ(LastError(), "Event HevAck Timeout reached\t(TThreadSend::Execute)");
     // The connection recovers: the next requests are answered at once.
-    host.onData = nullptr;
+    host.OnData(nullptr);
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(ReadNameAnswered(host, com, 5s)) << i;
     Vorn_KRAVENT_CloseConnection(&com);
 }

@@ -18,25 +18,39 @@ std::string LastError() {
 Host::Host() { gHost = this; }
 Host::~Host() { gHost = nullptr; }
 
+void Host::OnData(std::function<void(RegisterValues*, ComID)> hook) {
+    std::lock_guard lock(mutex_);
+    onData_ = std::move(hook);
+}
+
+void Host::OnEvent(std::function<void(int32_t, ComID)> hook) {
+    std::lock_guard lock(mutex_);
+    onEvent_ = std::move(hook);
+}
+
 void Host::DataReceived(RegisterValues* values, ComID com) {
     Host& h = *gHost;
+    std::function<void(RegisterValues*, ComID)> hook;
     {
         std::lock_guard lock(h.mutex_);
         ++h.data_;
         if (values->MODULENAME_Received) ++h.names_;
+        hook = h.onData_;
     }
     h.changed_.notify_all();
-    if (h.onData) h.onData(values, com);
+    if (hook) hook(values, com);
 }
 
 void Host::ComEvent(int32_t event, ComID com) {
     Host& h = *gHost;
+    std::function<void(int32_t, ComID)> hook;
     {
         std::lock_guard lock(h.mutex_);
         if (event >= 0 && event < 3) ++h.events_[event];
+        hook = h.onEvent_;
     }
     h.changed_.notify_all();
-    if (h.onEvent) h.onEvent(event, com);
+    if (hook) hook(event, com);
 }
 
 bool Host::WaitData(long count, std::chrono::milliseconds timeout) {

@@ -32,8 +32,10 @@ public:
     static void VORN_KRAVENT_CALL DataReceived(RegisterValues* values, ComID com);
     static void VORN_KRAVENT_CALL ComEvent(int32_t event, ComID com);
 
-    std::function<void(RegisterValues*, ComID)> onData;  // run inside the callback
-    std::function<void(int32_t, ComID)> onEvent;
+    // Hooks run inside the callbacks, after the call has been counted; they may be
+    // replaced while callbacks run on the notification thread.
+    void OnData(std::function<void(RegisterValues*, ComID)> hook);
+    void OnEvent(std::function<void(int32_t, ComID)> hook);
 
     // Waits until at least `count` data callbacks (of any connection) have come.
     bool WaitData(long count, std::chrono::milliseconds timeout = 10s);
@@ -44,6 +46,8 @@ public:
 private:
     std::mutex mutex_;
     std::condition_variable changed_;
+    std::function<void(RegisterValues*, ComID)> onData_;
+    std::function<void(int32_t, ComID)> onEvent_;
     long data_ = 0, names_ = 0;
     long events_[3] = {};
 };
