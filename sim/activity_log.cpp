@@ -2,11 +2,24 @@
 
 namespace kravent::sim {
 
+ReceivedFrame& ActivityLog::NextSlot() {
+    std::size_t slot = oldest_;
+    if (logged_ < kMaxLoggedFrames) {
+        slot = (oldest_ + logged_++) % kMaxLoggedFrames;
+    } else {
+        oldest_ = (oldest_ + 1) % kMaxLoggedFrames;
+    }
+    if (slot == ring_.size()) ring_.emplace_back();  // slots are taken in order until the ring is full
+    return ring_[slot];
+}
+
 void ActivityLog::AddFrame(int connection, const std::uint8_t* bytes, std::size_t size) {
     const auto received = std::chrono::steady_clock::now();
     std::lock_guard lock(mutex_);
-    if (frames_.size() >= kMaxLoggedFrames) frames_.pop_front();
-    frames_.push_back({connection, std::vector<std::uint8_t>(bytes, bytes + size), received});
+    ReceivedFrame& frame = NextSlot();
+    frame.connection = connection;
+    frame.bytes.assign(bytes, bytes + size);
+    frame.received = received;
     ++(connection == kUdpConnection ? counters_.udpFrames : counters_.tcpFrames);
     Changed();
 }
@@ -51,12 +64,16 @@ Counters ActivityLog::counters() const {
 
 std::vector<ReceivedFrame> ActivityLog::frames() const {
     std::lock_guard lock(mutex_);
-    return {frames_.begin(), frames_.end()};
+    std::vector<ReceivedFrame> frames;
+    frames.reserve(logged_);
+    for (std::size_t k = 0; k < logged_; ++k) frames.push_back(ring_[(oldest_ + k) % kMaxLoggedFrames]);
+    return frames;
 }
 
 void ActivityLog::ClearFrames() {
     std::lock_guard lock(mutex_);
-    frames_.clear();
+    oldest_ = 0;  // the slots keep their buffers for the frames to come
+    logged_ = 0;
 }
 
 }  // namespace kravent::sim

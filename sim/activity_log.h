@@ -6,7 +6,6 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <mutex>
 #include <vector>
 
@@ -55,11 +54,17 @@ public:
 
 private:
     void Changed() { changed_.notify_all(); }
+    ReceivedFrame& NextSlot();
+
 
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     Counters counters_;
-    std::deque<ReceivedFrame> frames_;  // the oldest is dropped first, in constant time
+    // A ring of logged frames: once a slot has been used its buffer is reused, so a
+    // busy connection does not allocate per frame. The oldest frame is overwritten first.
+    std::vector<ReceivedFrame> ring_;
+    std::size_t oldest_ = 0;
+    std::size_t logged_ = 0;
 };
 
 }  // namespace kravent::sim

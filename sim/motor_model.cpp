@@ -49,6 +49,9 @@ void MotorModel::AdvanceTo(RegisterStore& store, std::uint64_t nowMs) {
         Publish(store);
         return;
     }
+    // Within the same millisecond nothing moves and the store holds what was
+    // published, so the many requests of a busy connection cost nothing here.
+    if (nowMs == lastMs_) return;
     // A host may have written POSITION or INTEGRALDELTA since the last step.
     if (const std::int32_t p = store.GetInt("POSITION"); p != publishedPosition_) position_ = p;
     if (const std::int32_t i = store.GetInt("INTEGRALDELTA"); i != publishedIntegral_) integral_ = i;

@@ -30,7 +30,8 @@ enum RegulationMode : std::int32_t { kModeOff = 0, kModePosition = 1, kModeSpeed
 class MotorModel {
 public:
     // Moves the model on to `nowMs` (a monotonic clock) and publishes its state
-    // into `store`. The first call only sets the time base.
+    // into `store`. The first call only sets the time base; a call within the
+    // millisecond of the last one changes nothing.
     void AdvanceTo(RegisterStore& store, std::uint64_t nowMs);
     void Reset(RegisterStore& store);  // RESETCPU: motion state to rest, mode off
     void StartHoming();

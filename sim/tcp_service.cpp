@@ -1,10 +1,13 @@
 #include "sim/tcp_service.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 
 #include "commanagement/frame.h"
 #include "sim/frame_assembler.h"
@@ -24,7 +27,14 @@ void TcpService::Stop() {
     if (!acceptor_.joinable()) return;
     stop_.Signal();
     acceptor_.join();
-    for (Connection& c : connections_) c.thread.join();
+    for (Connection& c : connections_) {
+        {
+            // Wakes a thread blocked in recv or send; the socket stays open until it closes it.
+            std::lock_guard lock(c.fdMutex);
+            if (c.fd >= 0) ::shutdown(c.fd, SHUT_RDWR);
+        }
+        c.thread.join();
+    }
     connections_.clear();
     CloseSocket(listener_);
 }
@@ -79,6 +89,8 @@ void TcpService::Accept() {
         ::close(fd);
         return;
     }
+    const int on = 1;  // each answer goes out at once, whatever is still unacknowledged
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     SetOpenConnections(open_.fetch_add(1) + 1);
     log_.ConnectionOpened();
     Connection& c = connections_.emplace_back();
@@ -110,6 +122,7 @@ bool TcpService::SendAnswer(int fd, const std::uint8_t* data, std::size_t size) 
 }
 
 void TcpService::Serve(Connection& connection, int id) {
+    const int fd = connection.fd;  // set before this thread started; only this thread clears it
     FrameAssembler assembler;
     std::array<std::uint8_t, 2048> input{};
     // Room for several answers, so that merged answers still fit one send.
@@ -118,8 +131,10 @@ void TcpService::Serve(Connection& connection, int id) {
     std::uint32_t heldAnswers = 0;   // answered pieces whose bytes are pending
     std::uint32_t exchanges = 0;     // answered pieces sent
     bool open = true;
-    while (open && WaitReadable(connection.fd, stop_) == WaitOutcome::Readable) {
-        const ssize_t n = ::recv(connection.fd, input.data(), input.size(), 0);
+    // A blocking recv per piece: Stop shuts the socket down to end it.
+    while (open) {
+        const ssize_t n = ::recv(fd, input.data(), input.size(), 0);
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         logic_.AdvanceMotor();
         const std::size_t errorsBefore = assembler.checksumErrors();
@@ -129,7 +144,7 @@ void TcpService::Serve(Connection& connection, int id) {
             log_.AddFrame(id, frame, size);
             if (faults_.silent.load() || !open) return;
             if (output.size() - pending < wire::kMaxFrameSize) {  // full: send what is there first
-                open = SendAnswer(connection.fd, output.data(), pending);
+                open = SendAnswer(fd, output.data(), pending);
                 pending = 0;
             }
             const std::size_t answerSize = logic_.AnswerTcpFrame(frame, size, output.data() + pending, output.size() - pending);
@@ -141,15 +156,19 @@ void TcpService::Serve(Connection& connection, int id) {
         ++heldAnswers;
         const std::uint32_t merge = faults_.mergeAnswers.load();
         if (heldAnswers < (merge > 1 ? merge : 1) && output.size() - pending >= wire::kMaxFrameSize) continue;
-        open = SendAnswer(connection.fd, output.data(), pending);
+        open = SendAnswer(fd, output.data(), pending);
         pending = 0;
         exchanges += heldAnswers;
         heldAnswers = 0;
         const std::uint32_t closeAfter = faults_.closeAfterExchanges.load();
         if (closeAfter > 0 && exchanges >= closeAfter) break;
     }
-    ::shutdown(connection.fd, SHUT_RDWR);
-    ::close(connection.fd);
+    {
+        std::lock_guard lock(connection.fdMutex);
+        ::shutdown(fd, SHUT_RDWR);
+        ::close(fd);
+        connection.fd = -1;
+    }
     SetOpenConnections(open_.fetch_sub(1) - 1);
     log_.ConnectionClosed();  // after the register, so that a waiter finds it updated
     connection.done.store(true);

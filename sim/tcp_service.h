@@ -42,7 +42,8 @@ public:
 
 private:
     struct Connection {
-        int fd;
+        std::mutex fdMutex;  // Stop shuts the socket down while its thread may be closing it
+        int fd = -1;
         std::thread thread;
         std::atomic<bool> done{false};
     };
