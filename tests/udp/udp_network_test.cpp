@@ -13,12 +13,14 @@
 #include "globalfunctions/network_scan.h"
 #include "globalfunctions/udp_service.h"
 #include "sim/module_simulator.h"
+#include "tests/support/raw_clients.h"
 #include "tests/support/sim_process.h"
 
 namespace kravent {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
 std::string LastError() {
     char text[300];
@@ -108,6 +110,9 @@ TEST(ScanTopology, ThreeModulesAndRoomForTwo) {
         ASSERT_GE(net.AddModule(addresses[i], {"--mac", mac, "--name", "MODULE-" + std::to_string(i), "--version", "1.5"}), 0)
             << net.error();
     }
+    // The scan ends at its first 200 ms of silence: let every module know the host's
+    // link address first, so that no answer waits for an address resolution.
+    for (const char* address : addresses) ASSERT_TRUE(testsupport::IcmpEcho(address, 2000ms)) << address;
     ModuleScanRecord records[2] = {};
     ASSERT_EQ(Vorn_KRAVENT_ScanNetwork(records, 2), 3);
     std::string first = std::to_string(records[0].ModuleIP[3]);
