@@ -217,6 +217,10 @@ public:
             for (Slot& slot : gSlots) {
                 std::shared_lock lock(slot.handle);
                 if (slot.id == nullptr || api_.state(slot.id) != VORN_KRAVENT_STATE_CONNECTED) continue;
+                // While a trigger is pending, only every 16th attempt is made: each refusal
+                // writes a log record under the machine-wide log lock, and a flood of them
+                // would make other writers run into the lock's 500 ms limit.
+                if (slot.PendingAge() != Clock::duration{} && random() % 16 != 0) continue;
                 api_.readName(slot.id);
                 slot.Accepted();
                 if (!api_.send(slot.id)) slot.Refused();
