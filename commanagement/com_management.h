@@ -94,6 +94,17 @@ public:
     std::atomic<std::int32_t> PacketCount{0};
     std::atomic<std::int32_t> PacketsSent{0};
 
+    // ---- The exchange under way ------------------------------------------------------
+    // A sender opens an exchange just before its first packet goes out and ends it when
+    // its cycle ends. Only bytes whose notification began while the exchange was open
+    // answer it; bytes that come with none open are delivered to the host and answer
+    // nothing, so that a late or unasked answer cannot acknowledge a later exchange.
+    // Returns the exchange's number; stale wake-ups of the sender are dropped first.
+    std::uint32_t BeginExchange();
+    // Ends exchange `exchange`. False when its answer has already claimed it: the
+    // acknowledgement is then on its way.
+    bool EndExchange(std::uint32_t exchange);
+
     // ---- Summary flags and the pending-send state ---------------------------------
     std::atomic<bool> ReadRequest{false};
     std::atomic<bool> RepetitiveRequest{false};
@@ -144,6 +155,9 @@ public:
     std::unique_ptr<TThreadSend> ThreadSend;
 
 private:
+    std::atomic<std::uint32_t> openExchange_{0};  // 0: none open
+    std::atomic<std::uint32_t> exchangeCount_{0};
+
     bool AddReadRegister(std::uint8_t address);
     bool AddWriteRegister(std::uint8_t address);
     void StartNextPacket(std::uint16_t frameType);

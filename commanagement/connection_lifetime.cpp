@@ -49,10 +49,26 @@ CComManagement::~CComManagement() {
     delete EthernetCom.exchange(nullptr);
 }
 
+std::uint32_t CComManagement::BeginExchange() {
+    HevAck.Wait(0);
+    HevMultiplePacket.Wait(0);
+    std::uint32_t exchange = exchangeCount_.fetch_add(1, std::memory_order_relaxed) + 1;
+    if (exchange == 0) exchange = exchangeCount_.fetch_add(1, std::memory_order_relaxed) + 1;
+    openExchange_.store(exchange, std::memory_order_release);
+    return exchange;
+}
+
+bool CComManagement::EndExchange(std::uint32_t exchange) {
+    return openExchange_.compare_exchange_strong(exchange, 0, std::memory_order_acq_rel);
+}
+
 void CComManagement::OnDataReceived(void* connection, std::int32_t, CEthernetCom* transport) {
     auto& c = *static_cast<CComManagement*>(connection);
     DeliveryScope scope(c);
     if (transport == nullptr) return;
+    // Taken before the bytes: whatever the sender does meanwhile, these bytes answer the
+    // exchange that was open when they came, or none.
+    std::uint32_t exchange = c.openExchange_.load(std::memory_order_acquire);
 
     // Every byte of the notification, in slices of RxChunk; the Received flags are
     // cleared by the first slice only, so that later slices add to it.
@@ -70,15 +86,19 @@ void CComManagement::OnDataReceived(void* connection, std::int32_t, CEthernetCom
         offset += count;
     }
 
+    if (exchange == 0) {
+        if (c.DataReceived != nullptr) c.DataReceived(&c.RegisterValues, &c);
+        return;
+    }
     if (c.PacketsSent.load() < c.PacketCount.load()) {
-        c.HevMultiplePacket.Set();
+        if (c.openExchange_.load(std::memory_order_acquire) == exchange) c.HevMultiplePacket.Set();
         return;
     }
     // Before the host is called, so that it may trigger the next send from its callback;
     // the sender goes on only once the callback has returned.
     c.ReplyReceived.store(true);
     if (c.DataReceived != nullptr) c.DataReceived(&c.RegisterValues, &c);
-    c.HevAck.Set();
+    if (c.EndExchange(exchange)) c.HevAck.Set();
 }
 
 void CComManagement::OnComEvent(void* connection, std::int32_t code, CEthernetCom* transport) {

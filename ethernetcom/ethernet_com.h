@@ -63,6 +63,12 @@ public:
 
     // Written by the notifications, read by any thread.
     std::atomic<std::int32_t> StateCommunication{kStateNotConnected};
+    // True once the socket has closed or failed (or never started): this transport
+    // will not connect again.
+    bool Lost() const {
+        const std::int32_t state = StateCommunication.load();
+        return state != kStateConnected && state != kStateConnecting;
+    }
 
 private:
     static void OnNotification(void* user, platform::SocketNotification what, int errorCode);

@@ -5,6 +5,7 @@
 #include "commanagement/frame.h"
 #include "globalfunctions/address.h"
 #include "globalfunctions/error_log.h"
+#include "globalfunctions/service_receive.h"
 #include "globalfunctions/udp_service.h"
 #include "platform/platform.h"
 
@@ -48,6 +49,7 @@ bool ChangeIPAddress(const std::int32_t* macAddress, const std::int32_t* ipAddre
         return Fail("Subnet Mask Address not valid\t(ChangeIPAddress)", newAddress);
 
     const std::lock_guard<std::mutex> operation(UdpOperationLock());
+    ResetUdpReassembly(LibraryUdpState());
     if (IsIPAddressInUse(ipAddress)) return Fail("The IP address is already in use\t(ChangeIPAddress)", newAddress);
 
     std::uint8_t command[22];
@@ -57,12 +59,9 @@ bool ChangeIPAddress(const std::int32_t* macAddress, const std::int32_t* ipAddre
     platform::UdpSocket socket;
     if (socket.Open() &&
         socket.SendTo(kBroadcastAddress, UDP_SERVICE_PORT, command, static_cast<int>(sizeof command))) {
-        std::uint8_t answer[kReceiveSize];
-        char sender[kSenderTextSize] = {};
-        int senderPort = 0;
-        const int length = socket.ReceiveFrom(answer, kReceiveSize, kAcknowledgeMs, sender, sizeof sender, &senderPort);
-        acknowledged = ReceivedUDPRawData(LibraryUdpState(), answer, length > 0 ? static_cast<std::size_t>(length) : 0,
-                                          sender, senderPort);
+        // Any datagram with bytes acknowledges, also one too long to be parsed.
+        acknowledged = ReceiveServiceDatagram(LibraryUdpState(), socket, kReceiveSize,
+                                              platform::SteadyMilliseconds() + kAcknowledgeMs) != ServiceReceive::Nothing;
     }
     socket.Close();
     if (!acknowledged)

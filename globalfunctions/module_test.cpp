@@ -4,6 +4,7 @@
 
 #include "globalfunctions/address.h"
 #include "globalfunctions/error_log.h"
+#include "globalfunctions/service_receive.h"
 #include "globalfunctions/udp_service.h"
 #include "platform/platform.h"
 
@@ -20,6 +21,7 @@ bool MakeInitialTYPETest(const std::int32_t* ip) {
     if (ip == nullptr) return false;
     const std::lock_guard<std::mutex> operation(UdpOperationLock());
     UdpServiceState& state = LibraryUdpState();
+    ResetUdpReassembly(state);
     state.typeTest = TypeTestState{true, 0, 0};
     const std::string destination = IPArrayToText(ip);
 
@@ -32,11 +34,9 @@ bool MakeInitialTYPETest(const std::int32_t* ip) {
         return false;
     }
 
-    std::uint8_t answer[kReceiveSize];
-    char sender[kSenderTextSize] = {};
-    int senderPort = 0;
-    const int length = socket.ReceiveFrom(answer, kReceiveSize, kAnswerTimeoutMs, sender, sizeof sender, &senderPort);
-    ReceivedUDPRawData(state, answer, length > 0 ? static_cast<std::size_t>(length) : 0, sender, senderPort);
+    // The first datagram with bytes is the answer; one cut by the buffer is none.
+    const std::uint64_t deadline = platform::SteadyMilliseconds() + kAnswerTimeoutMs;
+    while (ReceiveServiceDatagram(state, socket, kReceiveSize, deadline) == ServiceReceive::Dropped) {}
     socket.Close();
     state.typeTest.active = false;
 

@@ -1,6 +1,9 @@
 #include "globalfunctions/network_scan.h"
 
+#include <algorithm>
+
 #include "globalfunctions/error_log.h"
+#include "globalfunctions/service_receive.h"
 #include "globalfunctions/udp_service.h"
 #include "platform/platform.h"
 
@@ -9,8 +12,9 @@ namespace kravent {
 namespace {
 // Read request for TYPE, VERSION, MODULENAME and ETHERNETMAC, with its checksum.
 constexpr std::uint8_t kScanRequest[] = {0x00, 0x21, 0x00, 0x00, 0x00, 0x04, 0x00, 0x01, 0x15, 0x11, 0xEA, 0xC8};
-constexpr std::uint32_t kSilenceMs = 200;
 constexpr int kReceiveSize = 50;
+// Room for the answers of hundreds of modules that all answer at once.
+constexpr int kReceiveQueueBytes = 4 << 20;
 }  // namespace
 
 std::int32_t ScanNetwork(ModuleScanRecord* records, std::int32_t capacity) {
@@ -18,22 +22,25 @@ std::int32_t ScanNetwork(ModuleScanRecord* records, std::int32_t capacity) {
     UdpServiceState& state = LibraryUdpState();
     const bool storable = records != nullptr && capacity > 0;
     state.scan = ScanTable{false, storable ? records : nullptr, storable ? capacity : 0, 0};
+    ResetUdpReassembly(state);
 
     platform::UdpSocket socket;
-    if (!socket.Open() ||
-        !socket.SendTo(kBroadcastAddress, UDP_SERVICE_PORT, kScanRequest, static_cast<int>(sizeof kScanRequest))) {
+    bool sent = socket.Open();
+    if (sent) {
+        socket.EnlargeReceiveBuffer(kReceiveQueueBytes);  // a smaller queue still serves most networks
+        sent = socket.SendTo(kBroadcastAddress, UDP_SERVICE_PORT, kScanRequest, static_cast<int>(sizeof kScanRequest));
+    }
+    if (!sent) {
         WriteErrorLog("Unable to send the scan request\t(Vorn_KRAVENT_ScanNetwork)", kNoAddress);
         socket.Close();
         return 0;
     }
 
     state.scan.active = true;
+    const std::uint64_t limit = platform::SteadyMilliseconds() + kScanLimitMs;
     for (;;) {
-        std::uint8_t answer[kReceiveSize];
-        char sender[kSenderTextSize] = {};
-        int senderPort = 0;
-        const int length = socket.ReceiveFrom(answer, kReceiveSize, kSilenceMs, sender, sizeof sender, &senderPort);
-        if (!ReceivedUDPRawData(state, answer, length > 0 ? static_cast<std::size_t>(length) : 0, sender, senderPort))
+        const std::uint64_t silence = platform::SteadyMilliseconds() + kScanSilenceMs;
+        if (ReceiveServiceDatagram(state, socket, kReceiveSize, std::min(silence, limit)) == ServiceReceive::Nothing)
             break;
     }
     state.scan.active = false;

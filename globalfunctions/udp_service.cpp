@@ -17,12 +17,6 @@ constexpr std::uint8_t kMacAddress = 0x11;
 constexpr std::uint8_t kNameAddress = 0x15;
 constexpr std::size_t kMaxPayload = kUdpReassemblySize - wire::kHeaderSize - wire::kChecksumSize;
 
-void ResetReassembly(UdpServiceState& state) {
-    state.fill = 0;
-    state.headerComplete = false;
-    state.wanted = wire::kHeaderSize;
-}
-
 void ReportChecksumError(UdpServiceState& state, const char* sender) {
     ++state.checksumErrorCount;
     WriteErrorLog("ChecksumError occurs. Nb of ChecksumError = " + std::to_string(state.checksumErrorCount) +
@@ -32,6 +26,12 @@ void ReportChecksumError(UdpServiceState& state, const char* sender) {
 
 std::int32_t Half(const std::uint8_t* p) { return wire::GetU16(p); }
 }  // namespace
+
+void ResetUdpReassembly(UdpServiceState& state) {
+    state.fill = 0;
+    state.headerComplete = false;
+    state.wanted = wire::kHeaderSize;
+}
 
 UdpServiceState& LibraryUdpState() {
     static UdpServiceState state;
@@ -46,6 +46,10 @@ std::mutex& UdpOperationLock() {
 bool ReceivedUDPRawData(UdpServiceState& state, const std::uint8_t* bytes, std::size_t count, const char* sender,
                         int port) {
     if (count == 0) return false;
+    if (sender == nullptr) sender = "";
+    if (state.fill > 0 && std::strncmp(state.frameSender, sender, sizeof state.frameSender) != 0)
+        ResetUdpReassembly(state);
+    std::strncpy(state.frameSender, sender, sizeof state.frameSender - 1);
     for (std::size_t i = 0; i < count; ++i) {
         state.frame[state.fill++] = bytes[i];
         if (--state.wanted != 0) continue;
@@ -53,7 +57,7 @@ bool ReceivedUDPRawData(UdpServiceState& state, const std::uint8_t* bytes, std::
         if (!state.headerComplete) {
             if (payload > kMaxPayload) {
                 // Cannot be rebuilt: drop the header and the rest of this datagram.
-                ResetReassembly(state);
+                ResetUdpReassembly(state);
                 break;
             }
             state.wanted = payload + wire::kChecksumSize;
@@ -65,7 +69,7 @@ bool ReceivedUDPRawData(UdpServiceState& state, const std::uint8_t* bytes, std::
         } else if (payload > 0) {
             ReceiveUDP_Data(state, state.frame + wire::kHeaderSize, payload, sender, port);
         }
-        ResetReassembly(state);
+        ResetUdpReassembly(state);
     }
     return true;
 }

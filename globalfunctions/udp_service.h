@@ -35,6 +35,7 @@ struct UdpServiceState {
     std::size_t fill = 0;
     std::size_t wanted = 6;
     bool headerComplete = false;
+    char frameSender[kSenderTextSize] = {};  // whose datagrams the frame in `frame` comes from
     std::uint32_t checksumErrorCount = 0;
     TypeTestState typeTest;
     ScanTable scan;
@@ -45,7 +46,12 @@ struct UdpServiceState {
 UdpServiceState& LibraryUdpState();
 std::mutex& UdpOperationLock();
 
-// Takes the result of one receive. Returns false when `count` is 0, true otherwise.
+// Empties the reassembly. Every operation starts with it, so that nothing an earlier
+// operation received can shift how this one cuts its datagrams into frames.
+void ResetUdpReassembly(UdpServiceState& state);
+
+// Takes the result of one receive. A frame begun by another sender is dropped: a frame
+// continues only in datagrams of the sender it began with. Returns false when `count` is 0, true otherwise.
 bool ReceivedUDPRawData(UdpServiceState& state, const std::uint8_t* bytes, std::size_t count,
                         const char* sender, int port);
 

@@ -159,6 +159,14 @@ private:
 // ---------------------------------------------------------------------------
 // UDP with broadcast, and the ICMP echo
 
+// What a wait for a datagram brought.
+enum class DatagramKind {
+    None,       // time-out or socket error
+    Whole,      // a datagram that fitted the buffer
+    Empty,      // a datagram of zero bytes
+    Truncated,  // a datagram longer than the buffer: only its first bytes are there
+};
+
 class UdpSocket {
 public:
     UdpSocket();
@@ -169,12 +177,16 @@ public:
     bool Open();  // any free local port, broadcast sending allowed
     void Close();
     bool SendTo(const char* ipText, int port, const void* data, int length);
+    // Asks for a receive queue of at least `bytes`, so that a burst of answers is not
+    // dropped by the system; the system may grant less. False when nothing was raised.
+    bool EnlargeReceiveBuffer(int bytes);
 
     // Waits up to `timeoutMs` for a datagram. Returns its length (at most `capacity`,
     // the rest of a longer datagram is dropped) and the sender; 0 with an empty sender
-    // on time-out, on an empty datagram and on any socket error.
+    // on time-out, on an empty datagram and on any socket error. `kind`, when given,
+    // tells these cases apart.
     int ReceiveFrom(void* buffer, int capacity, std::uint32_t timeoutMs, char* senderText,
-                    std::size_t senderCapacity, int* senderPort);
+                    std::size_t senderCapacity, int* senderPort, DatagramKind* kind = nullptr);
 
     struct Impl;
 

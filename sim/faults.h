@@ -12,6 +12,7 @@ struct FaultSettings {
     bool silent = false;                    // requests are taken in but never answered
     std::uint32_t corruptNext = 0;          // the next N answers carry a wrong checksum
     std::uint32_t splitBytes = 0;           // TCP answers are written in pieces of this size (0: whole)
+    std::uint32_t splitPauseMs = 0;         // and this long apart, so that each piece arrives alone
     std::uint32_t mergeAnswers = 0;         // TCP answers are held until N of them go out in one send
     std::uint32_t closeAfterExchanges = 0;  // a TCP connection is closed after N answered requests
     bool unknownRegister = false;           // read answers end with an item of unknown address 0x09
@@ -26,6 +27,7 @@ public:
         silent.store(s.silent);
         corruptNext.store(s.corruptNext);
         splitBytes.store(s.splitBytes);
+        splitPauseMs.store(s.splitPauseMs);
         mergeAnswers.store(s.mergeAnswers);
         closeAfterExchanges.store(s.closeAfterExchanges);
         unknownRegister.store(s.unknownRegister);
@@ -47,6 +49,7 @@ public:
     std::atomic<bool> silent{false};
     std::atomic<std::uint32_t> corruptNext{0};
     std::atomic<std::uint32_t> splitBytes{0};
+    std::atomic<std::uint32_t> splitPauseMs{0};
     std::atomic<std::uint32_t> mergeAnswers{0};
     std::atomic<std::uint32_t> closeAfterExchanges{0};
     std::atomic<bool> unknownRegister{false};

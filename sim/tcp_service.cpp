@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 
@@ -116,7 +117,14 @@ void TcpService::ReapFinished() {
 
 bool TcpService::SendAnswer(int fd, const std::uint8_t* data, std::size_t size) {
     if (const std::uint32_t delay = faults_.delayMs.load(); delay > 0 && !SleepUnlessWoken(stop_, delay)) return false;
-    if (!SendAll(fd, data, size, faults_.splitBytes.load())) return false;
+    const std::size_t piece = faults_.splitBytes.load();
+    const std::uint32_t pause = faults_.splitPauseMs.load();
+    for (std::size_t sent = 0; sent < size;) {
+        const std::size_t chunk = piece > 0 && pause > 0 ? std::min(piece, size - sent) : size - sent;
+        if (sent > 0 && !SleepUnlessWoken(stop_, pause)) return false;
+        if (!SendAll(fd, data + sent, chunk, piece)) return false;
+        sent += chunk;
+    }
     log_.AddAnswer();
     return true;
 }

@@ -43,12 +43,15 @@ SenderThread::Sent SenderThread::SendPackets(bool stopAtFailure) {
             sent.terminated = Terminated();
             return sent;
         }
-        // Counted before the send: a reply that overtakes SendData finds its packet counted.
+        // Opened and counted before the send: a reply that overtakes SendData finds its
+        // exchange open and its packet counted.
+        if (i == 0) exchange_ = c.BeginExchange();
         c.PacketsSent.fetch_add(1);
         CEthernetCom* transport = c.EthernetCom.load(std::memory_order_acquire);
         if (transport == nullptr || !transport->SendData(c.PacketBuffer[k], c.PacketLength[k])) {
             Report(messages_.sendFailed);
             sent.failed = true;
+            sent.connectionLost = transport == nullptr || transport->Lost();
             if (stopAtFailure || Terminated()) {
                 sent.terminated = Terminated();
                 return sent;
@@ -71,7 +74,22 @@ SenderThread::Sent SenderThread::SendPackets(bool stopAtFailure) {
 
 SenderThread::Wait SenderThread::AwaitAck() {
     platform::YieldThread();
-    return Await(ComManagement.HevAck, kSenderWaitMs, messages_.ack);
+    CComManagement& c = ComManagement;
+    Hold(true);
+    platform::WaitResult result = c.HevAck.Wait(kSenderWaitMs);
+    // An answer that claimed the exchange as the wait ran out sets HevAck right after:
+    // the exchange was answered in time.
+    if (result != platform::WaitResult::Signaled && !c.EndExchange(exchange_)) result = c.HevAck.Wait(kSenderWaitMs);
+    exchange_ = 0;
+    if (Terminated()) return Wait::Terminated;
+    if (result == platform::WaitResult::Signaled) return Wait::Signaled;
+    Report(messages_.ack.For(result));
+    return Wait::Failed;
+}
+
+void SenderThread::AbandonExchange() {
+    ComManagement.EndExchange(exchange_);
+    exchange_ = 0;
 }
 
 }  // namespace kravent

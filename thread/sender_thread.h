@@ -38,6 +38,7 @@ protected:
         bool terminated = false;
         bool ackExpected = false;  // a packet with bytes went out
         bool failed = false;       // a send failed
+        bool connectionLost = false;  // ... and the socket is gone for good
         bool restart = false;      // held while suspended before a send: the cycle starts over
     };
 
@@ -52,16 +53,22 @@ protected:
     // Waits on `event` (after Hold); a failure is reported with its message.
     // Termination is tested before the result.
     Wait Await(platform::Event& event, std::uint32_t timeoutMs, const WaitMessages& messages);
-    // Sends packets 0 .. PacketCount-1, counting each in PacketsSent before its send and
-    // waiting for the reply between two of them. A failed send is reported; with
-    // `stopAtFailure` no further packet goes out.
+    // Opens an exchange and sends packets 0 .. PacketCount-1, counting each in
+    // PacketsSent before its send and waiting for the reply between two of them. A
+    // failed send is reported; with `stopAtFailure` no further packet goes out.
     Sent SendPackets(bool stopAtFailure);
-    // The 0 ms yield, then the wait for the acknowledgement of the last packet.
+    // The 0 ms yield, then the wait for the acknowledgement of the last packet; the
+    // exchange ends with it.
     Wait AwaitAck();
+    // Ends the exchange of a cycle that awaits no acknowledgement.
+    void AbandonExchange();
     void Report(std::string_view message) const;
 
     CComManagement& ComManagement;
     const SenderMessages& messages_;
+
+private:
+    std::uint32_t exchange_ = 0;  // the exchange this thread has open, 0 for none
 };
 
 }  // namespace kravent

@@ -71,6 +71,7 @@ bool TThreadSend::RunCycle() {
     const Sent sent = SendPackets(true);
     if (sent.terminated) return false;
     if (sent.failed || !sent.ackExpected) {
+        AbandonExchange();
         EndCycle(token, false);
         return true;
     }

@@ -114,6 +114,14 @@ TThreadSendContinuous::Cycle TThreadSendContinuous::RunCycle() {
 
     const Sent sent = SendPackets(false);
     if (sent.terminated || Terminated()) return Cycle::Terminated;
+    if (sent.connectionLost) {
+        // Every later tick would fail the same way and log it: polling waits for the
+        // host's next start instead, which tries once more.
+        AbandonExchange();
+        SuspendNow();
+        return Cycle::Restart;
+    }
+    if (sent.restart || !sent.ackExpected) AbandonExchange();
     if (sent.restart) return Cycle::Restart;
     if (!sent.ackExpected) return Cycle::Done;
     const Wait ack = AwaitAck();

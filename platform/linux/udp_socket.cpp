@@ -52,10 +52,19 @@ bool UdpSocket::SendTo(const char* ipText, int port, const void* data, int lengt
     return sent == length;
 }
 
+bool UdpSocket::EnlargeReceiveBuffer(int bytes) {
+    if (impl_->fd < 0 || bytes <= 0) return false;
+    // SO_RCVBUFFORCE passes the system's limit where the process may; SO_RCVBUF is
+    // capped by it, which still doubles the default queue.
+    return ::setsockopt(impl_->fd, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) == 0 ||
+           ::setsockopt(impl_->fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes) == 0;
+}
+
 int UdpSocket::ReceiveFrom(void* buffer, int capacity, std::uint32_t timeoutMs, char* senderText,
-                           std::size_t senderCapacity, int* senderPort) {
+                           std::size_t senderCapacity, int* senderPort, DatagramKind* kind) {
     if (senderText != nullptr && senderCapacity > 0) senderText[0] = '\0';
     if (senderPort != nullptr) *senderPort = 0;
+    if (kind != nullptr) *kind = DatagramKind::None;
     if (impl_->fd < 0) return 0;
     if (buffer == nullptr || capacity < 0) capacity = 0;
 
@@ -72,7 +81,11 @@ int UdpSocket::ReceiveFrom(void* buffer, int capacity, std::uint32_t timeoutMs, 
     // MSG_TRUNC: the datagram's full length comes back; what did not fit is dropped.
     const ssize_t length = ::recvfrom(impl_->fd, buffer, static_cast<std::size_t>(capacity),
                                       MSG_TRUNC | MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from), &fromLength);
-    if (length <= 0 || capacity == 0 || from.sin_family != AF_INET) return 0;
+    if (length < 0 || from.sin_family != AF_INET) return 0;
+    if (kind != nullptr) {
+        *kind = length == 0 ? DatagramKind::Empty : length > capacity ? DatagramKind::Truncated : DatagramKind::Whole;
+    }
+    if (length == 0 || capacity == 0) return 0;
     detail::WriteAddressText(from.sin_addr, senderText, senderCapacity);
     if (senderPort != nullptr) *senderPort = ntohs(from.sin_port);
     return static_cast<int>(std::min<ssize_t>(length, capacity));

@@ -59,10 +59,16 @@ bool UdpSocket::SendTo(const char* ipText, int port, const void* data, int lengt
     return sent == length;
 }
 
+bool UdpSocket::EnlargeReceiveBuffer(int bytes) {
+    if (impl_->socket == INVALID_SOCKET || bytes <= 0) return false;
+    return setsockopt(impl_->socket, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&bytes), sizeof bytes) == 0;
+}
+
 int UdpSocket::ReceiveFrom(void* buffer, int capacity, std::uint32_t timeoutMs, char* senderText,
-                           std::size_t senderCapacity, int* senderPort) {
+                           std::size_t senderCapacity, int* senderPort, DatagramKind* kind) {
     if (senderText != nullptr && senderCapacity > 0) senderText[0] = '\0';
     if (senderPort != nullptr) *senderPort = 0;
+    if (kind != nullptr) *kind = DatagramKind::None;
     if (impl_->socket == INVALID_SOCKET || buffer == nullptr || capacity <= 0) return 0;
 
     fd_set readable;
@@ -75,11 +81,14 @@ int UdpSocket::ReceiveFrom(void* buffer, int capacity, std::uint32_t timeoutMs, 
     int fromLength = sizeof from;
     int received = recvfrom(impl_->socket, static_cast<char*>(buffer), capacity, 0,
                             reinterpret_cast<sockaddr*>(&from), &fromLength);
+    DatagramKind what = received == 0 ? DatagramKind::Empty : DatagramKind::Whole;
     if (received == SOCKET_ERROR) {
         // A longer datagram fills the buffer and loses its rest; other errors bring nothing.
         if (WSAGetLastError() != WSAEMSGSIZE) return 0;
         received = capacity;
+        what = DatagramKind::Truncated;
     }
+    if (kind != nullptr) *kind = what;
     if (received <= 0) return 0;
     char text[INET_ADDRSTRLEN] = {};
     if (senderText != nullptr && senderCapacity > 0 &&

@@ -101,6 +101,18 @@ TEST_F(TextCopyTest, LastErrorStartsAsNoErrorUnderTheSameContract) {
     EXPECT_EQ(CallWithCapacity(lastError, 50).text, "No Error") << "reading does not reset the text";
 }
 
+// A null Length is no capacity: both copies leave the buffer alone and log nothing.
+TEST_F(TextCopyTest, NullLengthCopiesNothing) {
+    for (const char* name : {"Vorn_KRAVENT_VersionDLL", "Vorn_KRAVENT_GetLastError"}) {
+        SCOPED_TRACE(name);
+        std::array<char, 8> buffer;
+        buffer.fill('#');
+        Function(name)(buffer.data(), nullptr);
+        EXPECT_EQ(std::string(buffer.data(), buffer.size()), "########");
+    }
+    EXPECT_EQ(LastError(library_), "No Error");
+}
+
 // The null-buffer failure of each copy: Length is not read, the message becomes the last
 // error and is logged without an address.
 TEST_P(NullBufferTest, IsLoggedAndBecomesTheLastError) {

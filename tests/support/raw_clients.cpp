@@ -127,11 +127,15 @@ bool TcpConnection::WaitClosed(std::chrono::milliseconds timeout) {
     return false;
 }
 
-UdpEndpoint::UdpEndpoint() : fd_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {
+UdpEndpoint::UdpEndpoint() : UdpEndpoint("0.0.0.0", 0) {}
+
+UdpEndpoint::UdpEndpoint(const std::string& address, std::uint16_t port)
+    : fd_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {
     const int on = 1;
     ::setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
-    const sockaddr_in any = Address("0.0.0.0", 0);
-    ::bind(fd_, reinterpret_cast<const sockaddr*>(&any), sizeof any);
+    ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    const sockaddr_in local = Address(address, port);
+    ::bind(fd_, reinterpret_cast<const sockaddr*>(&local), sizeof local);
 }
 
 UdpEndpoint::~UdpEndpoint() { ::close(fd_); }

@@ -48,6 +48,8 @@ struct Datagram {
 class UdpEndpoint {
 public:
     UdpEndpoint();  // bound to a free port of every local address, broadcast allowed
+    // Bound to `address` and `port` (0: a free one), broadcast allowed; the port may be shared.
+    UdpEndpoint(const std::string& address, std::uint16_t port);
     ~UdpEndpoint();
     UdpEndpoint(const UdpEndpoint&) = delete;
     UdpEndpoint& operator=(const UdpEndpoint&) = delete;
