@@ -16,6 +16,10 @@ constexpr std::uint32_t kAcknowledgeMs = 200;
 constexpr int kReceiveSize = 30;
 constexpr std::size_t kPayloadLength = 14;
 
+void ReportInterfaceFailure(void*, const char* interfaceAddress) {
+    WriteErrorLog("Unable to send the IP address change on one network interface\t(ChangeIPAddress)", interfaceAddress);
+}
+
 bool Fail(const char* message, const std::string& ipText) {
     WriteErrorLog(message, ipText);
     return false;
@@ -57,8 +61,8 @@ bool ChangeIPAddress(const std::int32_t* macAddress, const std::int32_t* ipAddre
 
     bool acknowledged = false;
     platform::UdpSocket socket;
-    if (socket.Open() &&
-        socket.SendTo(kBroadcastAddress, UDP_SERVICE_PORT, command, static_cast<int>(sizeof command))) {
+    if (socket.Open() && socket.SendBroadcast(UDP_SERVICE_PORT, command, static_cast<int>(sizeof command),
+                                              &ReportInterfaceFailure) > 0) {
         // Any datagram with bytes acknowledges, also one too long to be parsed.
         acknowledged = ReceiveServiceDatagram(LibraryUdpState(), socket, kReceiveSize,
                                               platform::SteadyMilliseconds() + kAcknowledgeMs) != ServiceReceive::Nothing;

@@ -15,6 +15,11 @@ constexpr std::uint8_t kScanRequest[] = {0x00, 0x21, 0x00, 0x00, 0x00, 0x04, 0x0
 constexpr int kReceiveSize = 50;
 // Room for the answers of hundreds of modules that all answer at once.
 constexpr int kReceiveQueueBytes = 4 << 20;
+
+void ReportInterfaceFailure(void*, const char* interfaceAddress) {
+    WriteErrorLog("Unable to send the scan request on one network interface\t(Vorn_KRAVENT_ScanNetwork)",
+                  interfaceAddress);
+}
 }  // namespace
 
 std::int32_t ScanNetwork(ModuleScanRecord* records, std::int32_t capacity) {
@@ -25,18 +30,20 @@ std::int32_t ScanNetwork(ModuleScanRecord* records, std::int32_t capacity) {
     ResetUdpReassembly(state);
 
     platform::UdpSocket socket;
-    bool sent = socket.Open();
-    if (sent) {
+    int interfaces = 0;
+    if (socket.Open()) {
         socket.EnlargeReceiveBuffer(kReceiveQueueBytes);  // a smaller queue still serves most networks
-        sent = socket.SendTo(kBroadcastAddress, UDP_SERVICE_PORT, kScanRequest, static_cast<int>(sizeof kScanRequest));
+        interfaces = socket.SendBroadcast(UDP_SERVICE_PORT, kScanRequest, static_cast<int>(sizeof kScanRequest),
+                                          &ReportInterfaceFailure);
     }
-    if (!sent) {
+    if (interfaces == 0) {
         WriteErrorLog("Unable to send the scan request\t(Vorn_KRAVENT_ScanNetwork)", kNoAddress);
         socket.Close();
         return 0;
     }
 
     state.scan.active = true;
+    state.scan.mergeRepeats = interfaces > 1;
     const std::uint64_t limit = platform::SteadyMilliseconds() + kScanLimitMs;
     for (;;) {
         const std::uint64_t silence = platform::SteadyMilliseconds() + kScanSilenceMs;

@@ -25,6 +25,20 @@ void ReportChecksumError(UdpServiceState& state, const char* sender) {
 }
 
 std::int32_t Half(const std::uint8_t* p) { return wire::GetU16(p); }
+
+// True when this module has already answered the scan from this address; remembers it
+// otherwise.
+bool AlreadyCounted(ScanTable& scan, const std::uint8_t* mac, const char* sender) {
+    std::array<std::uint8_t, 10> key{};
+    std::memcpy(key.data(), mac, kMacAddressBytes);
+    std::int32_t ip[kIpAddressBytes] = {};
+    IPTextToArray(sender, ip);
+    for (int k = 0; k < kIpAddressBytes; ++k) key[kMacAddressBytes + k] = static_cast<std::uint8_t>(ip[k]);
+    for (std::size_t i = 0; i < scan.seenCount; ++i)
+        if (scan.seen[i] == key) return true;
+    if (scan.seenCount < scan.seen.size()) scan.seen[scan.seenCount++] = key;
+    return false;
+}
 }  // namespace
 
 void ResetUdpReassembly(UdpServiceState& state) {
@@ -109,6 +123,7 @@ void ReceiveUDP_Data(UdpServiceState& state, const std::uint8_t* payload, std::s
         case kNameAddress: std::memcpy(name, value, sizeof name); break;
         case kMacAddress: {
             ScanTable& scan = state.scan;
+            if (scan.active && scan.mergeRepeats && AlreadyCounted(scan, value, sender)) break;
             if (scan.active && scan.records != nullptr && scan.count < scan.capacity) {
                 ModuleScanRecord& record = scan.records[scan.count];
                 record.TypeHigh = type[0];

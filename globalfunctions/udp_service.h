@@ -3,6 +3,7 @@
 // the network scan and the IP address change.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -12,7 +13,6 @@
 namespace kravent {
 
 inline constexpr int UDP_SERVICE_PORT = 7010;
-inline constexpr char kBroadcastAddress[] = "255.255.255.255";
 inline constexpr std::size_t kUdpReassemblySize = 65000;
 inline constexpr std::size_t kSenderTextSize = 16;  // "255.255.255.255" and its zero
 
@@ -22,12 +22,19 @@ struct TypeTestState {
     std::int32_t valueLow = 0;
 };
 
+inline constexpr std::size_t kScanMergeCapacity = 1024;
+
 // The host's array while a scan runs; records are written only while `active`.
 struct ScanTable {
     bool active = false;
     ModuleScanRecord* records = nullptr;
     std::int32_t capacity = 0;
     std::int32_t count = 0;
+    // A request that went out on several interfaces reaches a module once through each
+    // link it sits on: its answers, same MAC from the same address, are one module.
+    bool mergeRepeats = false;
+    std::size_t seenCount = 0;
+    std::array<std::array<std::uint8_t, 10>, kScanMergeCapacity> seen{};  // MAC, then sender address
 };
 
 struct UdpServiceState {

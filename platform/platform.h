@@ -177,6 +177,15 @@ public:
     bool Open();  // any free local port, broadcast sending allowed
     void Close();
     bool SendTo(const char* ipText, int port, const void* data, int length);
+    // Sends `data` to the limited broadcast address at `port` out of every interface
+    // that is up and has an IPv4 broadcast address, each time from that interface's
+    // address, since the routing table alone would pick one interface. Without such an
+    // interface it is one datagram as the routing table sends it (loopback, for one).
+    // Answers arrive through ReceiveFrom. Returns how many interfaces it went out
+    // through; `onFailure` hears of each interface where the send failed, by address.
+    using BroadcastFailureFn = void (*)(void* user, const char* interfaceAddress);
+    int SendBroadcast(int port, const void* data, int length, BroadcastFailureFn onFailure = nullptr,
+                      void* user = nullptr);
     // Asks for a receive queue of at least `bytes`, so that a burst of answers is not
     // dropped by the system; the system may grant less. False when nothing was raised.
     bool EnlargeReceiveBuffer(int bytes);

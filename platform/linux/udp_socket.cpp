@@ -4,6 +4,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -50,6 +54,69 @@ bool UdpSocket::SendTo(const char* ipText, int port, const void* data, int lengt
                         reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
     } while (sent < 0 && errno == EINTR);
     return sent == length;
+}
+
+namespace {
+
+// One datagram out of interface `interfaceIndex`, from `source`: IP_PKTINFO picks the
+// interface where the routing table would have picked one for every broadcast.
+bool SendThrough(int fd, unsigned interfaceIndex, const in_addr& source, const sockaddr_in& destination,
+                 const void* data, int length) {
+    iovec payload{const_cast<void*>(data), static_cast<std::size_t>(length)};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+    msghdr message{};
+    message.msg_name = const_cast<sockaddr_in*>(&destination);
+    message.msg_namelen = sizeof destination;
+    message.msg_iov = &payload;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr* header = CMSG_FIRSTHDR(&message);
+    header->cmsg_level = IPPROTO_IP;
+    header->cmsg_type = IP_PKTINFO;
+    header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+    in_pktinfo info{};
+    info.ipi_ifindex = static_cast<int>(interfaceIndex);
+    info.ipi_spec_dst = source;
+    std::memcpy(CMSG_DATA(header), &info, sizeof info);
+    ssize_t sent = 0;
+    do {
+        sent = ::sendmsg(fd, &message, MSG_NOSIGNAL);
+    } while (sent < 0 && errno == EINTR);
+    return sent == length;
+}
+
+}  // namespace
+
+int UdpSocket::SendBroadcast(int port, const void* data, int length, BroadcastFailureFn onFailure, void* user) {
+    sockaddr_in destination{};
+    if (impl_->fd < 0 || length < 0 || (data == nullptr && length > 0) || port == 0 ||
+        !detail::MakeAddress("255.255.255.255", port, destination))
+        return 0;
+    ifaddrs* interfaces = nullptr;
+    if (::getifaddrs(&interfaces) != 0) interfaces = nullptr;
+    int through = 0;
+    bool anyInterface = false;
+    for (const ifaddrs* i = interfaces; i != nullptr; i = i->ifa_next) {
+        const unsigned flags = i->ifa_flags;
+        if (i->ifa_addr == nullptr || i->ifa_addr->sa_family != AF_INET || (flags & IFF_UP) == 0 ||
+            (flags & IFF_BROADCAST) == 0 || (flags & IFF_LOOPBACK) != 0)
+            continue;
+        const unsigned index = ::if_nametoindex(i->ifa_name);
+        if (index == 0) continue;
+        anyInterface = true;
+        const in_addr source = reinterpret_cast<const sockaddr_in*>(i->ifa_addr)->sin_addr;
+        if (SendThrough(impl_->fd, index, source, destination, data, length)) {
+            ++through;
+        } else if (onFailure != nullptr) {
+            char text[16] = {};
+            detail::WriteAddressText(source, text, sizeof text);
+            onFailure(user, text);
+        }
+    }
+    if (interfaces != nullptr) ::freeifaddrs(interfaces);
+    if (!anyInterface && SendTo("255.255.255.255", port, data, length)) through = 1;
+    return through;
 }
 
 bool UdpSocket::EnlargeReceiveBuffer(int bytes) {

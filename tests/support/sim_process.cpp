@@ -145,7 +145,8 @@ ip link set eth0 up || exit 94
 exec "$sim" --manage-interface eth0 "$@"
 )";
 
-NetTopology::NetTopology(std::string hostAddress, int prefix) : hostAddress_(std::move(hostAddress)), prefix_(prefix) {
+NetTopology::NetTopology(std::string hostAddress, int prefix, bool routeBroadcast)
+    : hostAddress_(std::move(hostAddress)), prefix_(prefix) {
     if (!InPrivateNetns()) {
         error_ = "refusing to build a topology outside a private network namespace (KRAVENT_IN_NETNS=1)";
         return;
@@ -153,12 +154,26 @@ NetTopology::NetTopology(std::string hostAddress, int prefix) : hostAddress_(std
     const std::string withPrefix = hostAddress_ + "/" + std::to_string(prefix_);
     valid_ = Run({"ip", "link", "add", "krbr0", "type", "bridge"}) && Run({"ip", "addr", "add", withPrefix, "dev", "krbr0"}) &&
              Run({"ip", "link", "set", "krbr0", "up"}) &&
-             Run({"ip", "route", "replace", "255.255.255.255/32", "dev", "krbr0"});
+             (!routeBroadcast || Run({"ip", "route", "replace", "255.255.255.255/32", "dev", "krbr0"}));
+}
+
+int NetTopology::AddLink(const std::string& hostAddress) {
+    if (!valid_) return -1;
+    const std::string bridge = "krbr" + std::to_string(links_);
+    if (!Run({"ip", "link", "add", bridge, "type", "bridge"}) ||
+        !Run({"ip", "addr", "add", hostAddress + "/" + std::to_string(prefix_), "dev", bridge}) ||
+        !Run({"ip", "link", "set", bridge, "up"}))
+        return -1;
+    return links_++;
+}
+
+bool NetTopology::SetLinkUp(int link, bool up) {
+    return Run({"ip", "link", "set", "krbr" + std::to_string(link), up ? "up" : "down"});
 }
 
 NetTopology::~NetTopology() {
     modules_.clear();  // each module's namespace, and the veth end in it, dies with its process
-    if (valid_) Run({"ip", "link", "del", "krbr0"});
+    for (int link = 0; valid_ && link < links_; ++link) Run({"ip", "link", "del", "krbr" + std::to_string(link)});
 }
 
 bool NetTopology::Run(const std::vector<std::string>& argv) {
@@ -168,7 +183,7 @@ bool NetTopology::Run(const std::vector<std::string>& argv) {
     return false;
 }
 
-int NetTopology::AddModule(const std::string& address, const std::vector<std::string>& extraArgs) {
+int NetTopology::AddModule(const std::string& address, const std::vector<std::string>& extraArgs, int link) {
     if (!valid_) return -1;
     const int index = static_cast<int>(modules_.size());
     const std::string hostEnd = "krvh" + std::to_string(index);
@@ -188,7 +203,7 @@ int NetTopology::AddModule(const std::string& address, const std::vector<std::st
     }
     const std::string pid = std::to_string(child->pid());
     if (!Run({"ip", "link", "add", hostEnd, "type", "veth", "peer", "name", moduleEnd}) ||
-        !Run({"ip", "link", "set", moduleEnd, "netns", pid}) || !Run({"ip", "link", "set", hostEnd, "master", "krbr0"}) ||
+        !Run({"ip", "link", "set", moduleEnd, "netns", pid}) || !Run({"ip", "link", "set", hostEnd, "master", "krbr" + std::to_string(link)}) ||
         !Run({"ip", "link", "set", hostEnd, "up"}))
         return -1;
     child->WriteLine("go");

@@ -56,7 +56,8 @@ private:
 class NetTopology {
 public:
     // Refuses (Valid() false) unless the process is in a private namespace of run-in-netns.sh.
-    explicit NetTopology(std::string hostAddress = "10.77.0.1", int prefix = 24);
+    // Without `routeBroadcast` the limited broadcast is left to the namespace's routes.
+    explicit NetTopology(std::string hostAddress = "10.77.0.1", int prefix = 24, bool routeBroadcast = true);
     ~NetTopology();
     NetTopology(const NetTopology&) = delete;
     NetTopology& operator=(const NetTopology&) = delete;
@@ -69,7 +70,10 @@ public:
     // interface "eth0" managed (it may really move on an address change) and its
     // IPADDRESS/SUBNETMASK set to match; `extraArgs` follow. Returns the module's
     // index, or -1 (see error()).
-    int AddModule(const std::string& address, const std::vector<std::string>& extraArgs = {});
+    int AddModule(const std::string& address, const std::vector<std::string>& extraArgs = {}, int link = 0);
+    // A further link (bridge) on which the test has `hostAddress`; returns its index.
+    int AddLink(const std::string& hostAddress);
+    bool SetLinkUp(int link, bool up);
     SimProcess& Module(int index) { return *modules_.at(static_cast<std::size_t>(index)); }
 
 private:
@@ -77,6 +81,7 @@ private:
 
     std::string hostAddress_;
     int prefix_;
+    int links_ = 1;
     bool valid_ = false;
     std::string error_;
     std::vector<std::unique_ptr<SimProcess>> modules_;

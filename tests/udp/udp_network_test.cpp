@@ -2,6 +2,7 @@
 // a private network namespace of each test's own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -125,6 +126,44 @@ TEST(ScanTopology, ThreeModulesAndRoomForTwo) {
                   (std::vector<int>{2, 2, 1, 5}));
         EXPECT_EQ(std::string(r.ModuleName, 7), "MODULE-");
     }
+}
+
+// Two links on different subnets and no route for the limited broadcast, as a PC with
+// a second card for its machine network has: the scan and the address change go out
+// through both.
+TEST(ScanTopology, EveryInterfaceCarriesTheScanAndTheAddressChange) {
+    testsupport::NetTopology net("10.77.1.1", 24, false);
+    ASSERT_TRUE(net.Valid()) << net.error();
+    ASSERT_EQ(net.AddLink("10.77.2.1"), 1) << net.error();
+    ASSERT_GE(net.AddModule("10.77.1.11", {"--mac", "02:4B:52:00:01:11"}, 0), 0) << net.error();
+    ASSERT_GE(net.AddModule("10.77.2.11", {"--mac", "02:4B:52:00:02:11"}, 1), 0) << net.error();
+    for (const char* address : {"10.77.1.11", "10.77.2.11"}) ASSERT_TRUE(testsupport::IcmpEcho(address, 2000ms));
+    const auto scanned = [] {
+        ModuleScanRecord records[4] = {};
+        const std::int32_t found = Vorn_KRAVENT_ScanNetwork(records, 4);
+        std::vector<std::string> macs;
+        for (std::int32_t i = 0; i < found && i < 4; ++i)
+            macs.push_back(std::to_string(records[i].ModuleMac[4]) + "@" + std::to_string(records[i].ModuleIP[2]));
+        std::sort(macs.begin(), macs.end());
+        return macs;
+    };
+    EXPECT_EQ(scanned(), (std::vector<std::string>{"1@1", "2@2"}));
+
+    // A second address on the first link: its module hears the request twice and is
+    // still one module.
+    ASSERT_EQ(testsupport::RunProgram({"ip", "addr", "add", "10.77.1.2/24", "dev", "krbr0"}), 0);
+    EXPECT_EQ(scanned(), (std::vector<std::string>{"1@1", "2@2"}));
+
+    const std::int32_t mac[] = {0x02, 0x4B, 0x52, 0x00, 0x02, 0x11};
+    const std::int32_t newIp[] = {10, 77, 2, 42};
+    const std::int32_t mask[] = {255, 255, 255, 0};
+    ASSERT_TRUE(ChangeIPAddress(mac, newIp, mask)) << LastError();
+    bool movedThere = false;
+    for (int attempt = 0; attempt < 10 && !movedThere; ++attempt) movedThere = MakeInitialTYPETest(newIp);
+    EXPECT_TRUE(movedThere);
+
+    ASSERT_TRUE(net.SetLinkUp(0, false));
+    EXPECT_EQ(scanned(), (std::vector<std::string>{"2@2"})) << "the other link still carries the scan";
 }
 
 TEST(ChangeIp, FailuresAreFollowedByTheExportsOwnRecord) {
