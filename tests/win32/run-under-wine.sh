@@ -13,6 +13,16 @@ netns="$here/../netns/run-in-netns.sh"
 template=${KRAVENT_WINE_TEMPLATE:-${TMPDIR:-/tmp}/kravent-wineprefix-template}
 [ $# -ge 1 ] || { echo "usage: $0 PROGRAM [ARGS...]" >&2; exit 2; }
 
+# Some kernels run no 32-bit programs: wine's 32-bit loader cannot start there, and its
+# 64-bit loader serves 64-bit programs alone.
+wine=wine
+wineserver=wineserver
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1 && [ -x /usr/lib/wine/wine64 ]; then
+  wine=/usr/lib/wine/wine64
+  wineserver=/usr/lib/wine/wineserver64
+fi
+export KRAVENT_WINE="$wine" KRAVENT_WINESERVER="$wineserver"
+
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts
 unset DISPLAY WAYLAND_DISPLAY
@@ -23,7 +33,7 @@ if [ ! -f "$template/.kravent-ready" ]; then
     flock 9
     if [ ! -f "$template/.kravent-ready" ]; then
       rm -rf "$template.new"
-      WINEPREFIX="$template.new" "$netns" sh -c 'wineboot -i && wineserver -w' >/dev/null 2>&1
+      WINEPREFIX="$template.new" "$netns" sh -c '"$KRAVENT_WINE" wineboot -i && "$KRAVENT_WINESERVER" -w' >/dev/null 2>&1
       if [ -f "$template.new/system.reg" ]; then
         rm -rf "$template" && mv "$template.new" "$template" && touch "$template/.kravent-ready"
       fi
@@ -34,7 +44,7 @@ fi
 
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/kravent-wine.XXXXXX") || exit 3
 cleanup() {
-  WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1
+  WINEPREFIX="$prefix" "$wineserver" -k >/dev/null 2>&1
   rm -rf "$prefix"
 }
 trap cleanup EXIT
@@ -60,4 +70,4 @@ trap 'exit 130' INT TERM
 # The program's exit status is the script's; the wine server goes down with the
 # namespace's last process.
 WINEPREFIX="$prefix" "$netns" ${KRAVENT_WINE_WRAPPER:+"$KRAVENT_WINE_WRAPPER"} \
-  sh -c 'wine "$@"; status=$?; wineserver -k >/dev/null 2>&1; exit $status' wine "$@"
+  sh -c '"$KRAVENT_WINE" "$@"; status=$?; "$KRAVENT_WINESERVER" -k >/dev/null 2>&1; exit $status' wine "$@"

@@ -61,7 +61,7 @@ DllApi Load() {
                    KRAVENT_RESOLVE(Read_POSITION) & KRAVENT_RESOLVE(SendData_MAINPORT) &
                    KRAVENT_RESOLVE(RepetitiveAskStart) & KRAVENT_RESOLVE(RepetitiveAskStop) &
                    KRAVENT_RESOLVE(RepetitiveAskSetTime) & KRAVENT_RESOLVE(ScanNetwork) &
-                   KRAVENT_RESOLVE(GetLastError);
+                   KRAVENT_RESOLVE(ChangeIPAddress) & KRAVENT_RESOLVE(GetLastError);
 #undef KRAVENT_RESOLVE
     return api;
 }

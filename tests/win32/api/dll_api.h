@@ -20,6 +20,7 @@ struct DllApi {
     decltype(&Vorn_KRAVENT_RepetitiveAskStop) RepetitiveAskStop = nullptr;
     decltype(&Vorn_KRAVENT_RepetitiveAskSetTime) RepetitiveAskSetTime = nullptr;
     decltype(&Vorn_KRAVENT_ScanNetwork) ScanNetwork = nullptr;
+    decltype(&Vorn_KRAVENT_ChangeIPAddress) ChangeIPAddress = nullptr;
     decltype(&Vorn_KRAVENT_GetLastError) GetLastError = nullptr;
 
     bool complete = false;   // the DLL loaded and every function above was found
