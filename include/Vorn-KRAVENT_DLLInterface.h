@@ -22,7 +22,8 @@
  *     thread. Copy what you need from the RegisterValues record before the
  *     callback returns.
  *
- * Usable from C (C99 or later) and C++.
+ * Usable from C (C89 with <stdint.h> and <stdbool.h>, C99 and later) and C++ (C++98
+ * and later).
  */
 #ifndef VORN_KRAVENT_DLLINTERFACE_H
 #define VORN_KRAVENT_DLLINTERFACE_H
@@ -354,11 +355,18 @@ VORN_KRAVENT_API void VORN_KRAVENT_CALL Vorn_KRAVENT_GetLastError(char *Buffer, 
 }
 #endif
 
-/* Layout checks: the records are read by hosts as structures. */
-#ifdef __cplusplus
+/* Layout checks: the records are read by hosts as structures. Languages with a static
+ * assertion use it; older ones (C89, C99, C++98) get an array type whose size turns
+ * negative when a check fails, one name per line. */
+#if defined(__cplusplus) && (__cplusplus >= 201103L || (defined(_MSVC_LANG) && _MSVC_LANG >= 201103L))
 #define VORN_KRAVENT_STATIC_ASSERT(cond, msg) static_assert(cond, msg)
-#else
+#elif !defined(__cplusplus) && defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
 #define VORN_KRAVENT_STATIC_ASSERT(cond, msg) _Static_assert(cond, msg)
+#else
+#define VORN_KRAVENT_JOIN_(a, b) a##b
+#define VORN_KRAVENT_JOIN(a, b) VORN_KRAVENT_JOIN_(a, b)
+#define VORN_KRAVENT_STATIC_ASSERT(cond, msg) \
+    typedef char VORN_KRAVENT_JOIN(vorn_kravent_layout_check_, __LINE__)[(cond) ? 1 : -1]
 #endif
 #define VORN_KRAVENT_CHECK_OFFSET(type, field, offset) \
     VORN_KRAVENT_STATIC_ASSERT(offsetof(type, field) == (offset), #type "." #field " must lie at offset " #offset)
