@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Vorn-KRAVENT_DLLInterface.h"
 #include "sim/module_simulator.h"
 #include "sim/register_text.h"
 
@@ -24,11 +25,15 @@ until SIGINT or SIGTERM, then stops cleanly (exit status 0).
 
 Program options:
   --help                   this text
+  --version                the library's version text (--version H.L sets VERSION)
+  --trace                  print every frame received and sent, one line each: time,
+                           module, direction, peer and the registers with their values
   --config FILE            read module options from FILE (name=value lines, '#' comments;
                            register names set registers, e.g. KP=1.5); later options win
   --modules N              play N modules (default 1). Module k (from 0) takes the bind
-                           address plus k when --bind names one address, else the ports
-                           plus k; its MAC address ends in the MAC's last byte plus k
+                           address plus k; without --bind, 127.0.0.1 plus k, so that one
+                           scan of this host finds them all on the usual ports; its MAC
+                           address ends in the MAC's last byte plus k
   --ready-fd N             write "ready\n" to file descriptor N once every module listens
                            (a line "ready" is always printed on standard output as well)
 )";
@@ -37,7 +42,12 @@ struct ProgramOptions {
     ModuleSettings module;
     int modules = 1;
     int readyFd = -1;
+    bool trace = false;
 };
+
+bool IsProgramOption(std::string_view name) {
+    return name == "config" || name == "modules" || name == "ready-fd" || name == "trace";
+}
 
 // Parses argv; returns an exit status when the program should end at once.
 std::optional<int> Parse(int argc, char** argv, ProgramOptions& out) {
@@ -48,15 +58,33 @@ std::optional<int> Parse(int argc, char** argv, ProgramOptions& out) {
             std::fputs(kravent::sim::ModuleOptionsHelp().data(), stdout);
             return 0;
         }
+        // "--version H.L" sets the VERSION register; alone, it asks for the library's version.
+        if (arg == "--version" && (i + 1 == argc || std::string_view(argv[i + 1]).starts_with("--"))) {
+            char text[256];
+            std::int32_t length = sizeof text;
+            Vorn_KRAVENT_VersionDLL(text, &length);
+            std::printf("%.*s\n", static_cast<int>(length), text);
+            return 0;
+        }
         if (arg.substr(0, 2) != "--") {
             std::fprintf(stderr, "kravent-sim: unexpected argument %s (see --help)\n", argv[i]);
             return 2;
         }
         std::string_view name = arg.substr(2);
         std::string_view value;
-        if (const std::size_t eq = name.find('='); eq != std::string_view::npos) {
-            value = name.substr(eq + 1);
-            name = name.substr(0, eq);
+        const std::size_t eq = name.find('=');
+        if (eq != std::string_view::npos) name = name.substr(0, eq);
+        if (!IsProgramOption(name) && !kravent::sim::IsModuleOption(name)) {
+            const bool isRegister = !name.empty() && name[0] >= 'A' && name[0] <= 'Z';
+            std::fprintf(stderr, "kravent-sim: unknown %s (see --help)\n",
+                         (isRegister ? "register " + std::string(name) : "option --" + std::string(name)).c_str());
+            return 2;
+        }
+        if (eq != std::string_view::npos) {
+            value = arg.substr(2 + eq + 1);
+        } else if (name == "trace") {
+            out.trace = true;
+            continue;
         } else if (!kravent::sim::IsModuleFlag(name)) {
             if (i + 1 >= argc) {
                 std::fprintf(stderr, "kravent-sim: --%s needs a value\n", std::string(name).c_str());
@@ -82,20 +110,19 @@ std::optional<int> Parse(int argc, char** argv, ProgramOptions& out) {
     return std::nullopt;
 }
 
-// The settings of module k of a --modules run.
-ModuleSettings Nth(const ModuleSettings& base, int k) {
+// The settings of module k of a run of `count` modules.
+ModuleSettings Nth(const ModuleSettings& base, int k, int count) {
     ModuleSettings s = base;
+    // Several modules on one wildcard address would need ports of their own, which no
+    // scan reaches: each takes a loopback address instead.
+    if (count > 1 && kravent::sim::IsAnyAddress(s.bindAddress)) s.bindAddress = "127.0.0.1";
     if (k == 0) return s;
     const auto step = static_cast<std::uint8_t>(k);
-    if (auto quad = kravent::sim::ParseDottedQuad(s.bindAddress); quad && !kravent::sim::IsAnyAddress(s.bindAddress)) {
-        (*quad)[3] = static_cast<std::uint8_t>((*quad)[3] + step);
-        s.bindAddress = kravent::sim::FormatDottedQuad(quad->data());
-        // A configured IPADDRESS would repeat the first module's: the bind address wins.
-        std::erase_if(s.registers, [](const auto& r) { return kravent::kRegisters[r.first].name == "IPADDRESS"; });
-    } else {
-        if (s.tcpPort != 0) s.tcpPort = static_cast<std::uint16_t>(s.tcpPort + step);
-        if (s.udpPort != 0) s.udpPort = static_cast<std::uint16_t>(s.udpPort + step);
-    }
+    auto quad = kravent::sim::ParseDottedQuad(s.bindAddress);  // checked when the option was taken
+    (*quad)[3] = static_cast<std::uint8_t>((*quad)[3] + step);
+    s.bindAddress = kravent::sim::FormatDottedQuad(quad->data());
+    // A configured IPADDRESS would repeat the first module's: the bind address wins.
+    std::erase_if(s.registers, [](const auto& r) { return kravent::kRegisters[r.first].name == "IPADDRESS"; });
     kravent::sim::RegisterStore store;  // the MAC that the settings give
     for (const auto& [index, value] : s.registers) store.SetRaw(kravent::kRegisters[index].name, value);
     kravent::sim::WireValue mac = store.GetRaw("ETHERNETMAC");
@@ -117,9 +144,11 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
+    kravent::sim::FrameTrace trace(stdout);
     std::vector<std::unique_ptr<ModuleSimulator>> modules;
     for (int k = 0; k < options.modules; ++k) {
-        auto& module = modules.emplace_back(std::make_unique<ModuleSimulator>(Nth(options.module, k)));
+        auto& module = modules.emplace_back(std::make_unique<ModuleSimulator>(Nth(options.module, k, options.modules)));
+        if (options.trace) module->SetTrace(&trace, k);
         if (!module->Start()) {
             std::fprintf(stderr, "kravent-sim: module %d: %s\n", k, module->LastError().c_str());
             return 1;

@@ -54,6 +54,12 @@ public:
     Counters GetCounters() const { return log_.counters(); }
     std::vector<ReceivedFrame> ReceivedFrames() const { return log_.frames(); }
 
+    // Prints every frame to `trace` as module `module` (before Start).
+    void SetTrace(FrameTrace* trace, int module) {
+        tcp_.SetTrace(trace, module);
+        udp_.SetTrace(trace, module);
+    }
+
     // Switches the motor model to the manual clock and moves it on by `ms`.
     void AdvanceClock(std::uint64_t ms);
     void SetManualClock(bool manual) { clock_.SetManual(manual); }

@@ -31,8 +31,30 @@ std::string Flag(std::string_view value, bool& out) {
     return {};
 }
 
+// How a register's value is written, for the message that refuses one.
+std::string_view FormOf(Encoding encoding) {
+    switch (encoding) {
+    case Encoding::Fixed16_16: return "a decimal number";
+    case Encoding::TwoHalves: return "HIGH.LOW";
+    case Encoding::ByteList4: return "a dotted quad A.B.C.D";
+    case Encoding::ByteList6: return "six hex bytes XX:XX:XX:XX:XX:XX";
+    case Encoding::Text16: return "up to 16 characters";
+    case Encoding::None: return "nothing: it is a command";
+    default: return "an integer, decimal or 0x hex";
+    }
+}
+
+// Register messages carry no "--": the same words serve options and configuration lines.
 std::string Register(ModuleSettings& s, std::string_view name, std::string_view value) {
-    return s.SetRegister(name, value) ? std::string{} : "is not a valid value of " + std::string(name);
+    const int index = RegisterIndex(name);
+    if (index == kNoIndex) return "unknown register " + std::string(name);
+    if (s.SetRegister(name, value)) return {};
+    return std::string(name) + "=" + std::string(value) + " is not a valid value of " + std::string(name) +
+           " (expects " + std::string(FormOf(kRegisters[static_cast<std::size_t>(index)].encoding)) + ")";
+}
+
+bool IsRegisterMessage(const std::string& problem) {
+    return problem.starts_with("unknown register ") || problem.find(" is not a valid value of ") != std::string::npos;
 }
 
 std::string_view Trim(std::string_view text) {
@@ -113,7 +135,13 @@ std::string ApplyModuleOption(ModuleSettings& s, std::string_view name, std::str
     } else {
         return "unknown option --" + std::string(name);
     }
-    return problem.empty() ? problem : "--" + std::string(name) + " " + problem;
+    if (problem.empty() || IsRegisterMessage(problem)) return problem;
+    return "--" + std::string(name) + " " + problem;
+}
+
+bool IsModuleOption(std::string_view name) {
+    ModuleSettings scratch;  // the option chain itself knows its names
+    return !ApplyModuleOption(scratch, name, "").starts_with("unknown ");
 }
 
 std::string_view ModuleOptionsHelp() {

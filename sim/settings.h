@@ -34,6 +34,8 @@ struct ModuleSettings {
 // "8011"); flags take an empty value or 1/0. An upper-case name sets that register.
 // Returns an empty string, or what is wrong.
 std::string ApplyModuleOption(ModuleSettings& settings, std::string_view name, std::string_view value);
+// Whether `name` is a module option or a register name.
+bool IsModuleOption(std::string_view name);
 // Whether the module option takes no value.
 bool IsModuleFlag(std::string_view name);
 // The text that lists the module options, for --help.

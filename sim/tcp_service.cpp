@@ -115,7 +115,7 @@ void TcpService::ReapFinished() {
     }
 }
 
-bool TcpService::SendAnswer(int fd, const std::uint8_t* data, std::size_t size) {
+bool TcpService::SendAnswer(int fd, const sockaddr_in& peer, const std::uint8_t* data, std::size_t size) {
     if (const std::uint32_t delay = faults_.delayMs.load(); delay > 0 && !SleepUnlessWoken(stop_, delay)) return false;
     const std::size_t piece = faults_.splitBytes.load();
     const std::uint32_t pause = faults_.splitPauseMs.load();
@@ -125,6 +125,7 @@ bool TcpService::SendAnswer(int fd, const std::uint8_t* data, std::size_t size) 
         if (!SendAll(fd, data + sent, chunk, piece)) return false;
         sent += chunk;
     }
+    if (trace_) trace_->Sent(module_, false, peer, data, size);
     log_.AddAnswer();
     return true;
 }
@@ -139,6 +140,9 @@ void TcpService::Serve(Connection& connection, int id) {
     std::uint32_t heldAnswers = 0;   // answered pieces whose bytes are pending
     std::uint32_t exchanges = 0;     // answered pieces sent
     bool open = true;
+    sockaddr_in peer{};
+    socklen_t peerSize = sizeof peer;
+    if (trace_) ::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize);
     // A blocking recv per piece: Stop shuts the socket down to end it.
     while (open) {
         const ssize_t n = ::recv(fd, input.data(), input.size(), 0);
@@ -150,9 +154,10 @@ void TcpService::Serve(Connection& connection, int id) {
         bool answered = false;
         assembler.Feed(input.data(), static_cast<std::size_t>(n), [&](const std::uint8_t* frame, std::size_t size) {
             log_.AddFrame(id, frame, size);
+            if (trace_) trace_->Frame(module_, true, false, peer, frame, size);
             if (faults_.silent.load() || !open) return;
             if (output.size() - pending < wire::kMaxFrameSize) {  // full: send what is there first
-                open = SendAnswer(fd, output.data(), pending);
+                open = SendAnswer(fd, peer, output.data(), pending);
                 pending = 0;
             }
             const std::size_t answerSize = logic_.AnswerTcpFrame(frame, size, output.data() + pending, output.size() - pending);
@@ -164,7 +169,7 @@ void TcpService::Serve(Connection& connection, int id) {
         ++heldAnswers;
         const std::uint32_t merge = faults_.mergeAnswers.load();
         if (heldAnswers < (merge > 1 ? merge : 1) && output.size() - pending >= wire::kMaxFrameSize) continue;
-        open = SendAnswer(fd, output.data(), pending);
+        open = SendAnswer(fd, peer, output.data(), pending);
         pending = 0;
         exchanges += heldAnswers;
         heldAnswers = 0;

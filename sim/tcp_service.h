@@ -15,6 +15,7 @@
 
 #include "sim/activity_log.h"
 #include "sim/faults.h"
+#include "sim/frame_trace.h"
 #include "sim/module_logic.h"
 #include "sim/register_store.h"
 #include "sim/socket_util.h"
@@ -39,6 +40,11 @@ public:
     // Listens on a new address from now on (same port); open connections stay.
     bool Rebind(const std::string& address, std::string& error);
     std::uint16_t port() const { return port_; }
+    // Traces every frame as module `module` (before Start; null: no trace).
+    void SetTrace(FrameTrace* trace, int module) {
+        trace_ = trace;
+        module_ = module;
+    }
 
 private:
     struct Connection {
@@ -52,12 +58,14 @@ private:
     void Serve(Connection& connection, int id);
     void ReapFinished();
     void SetOpenConnections(std::size_t count);
-    bool SendAnswer(int fd, const std::uint8_t* data, std::size_t size);
+    bool SendAnswer(int fd, const sockaddr_in& peer, const std::uint8_t* data, std::size_t size);
 
     ModuleLogic& logic_;
     RegisterStore& store_;
     Faults& faults_;
     ActivityLog& log_;
+    FrameTrace* trace_ = nullptr;
+    int module_ = 0;
 
     WakeSignal stop_;
     WakeSignal rebind_;

@@ -103,6 +103,7 @@ void UdpService::Receive(int fd, bool broadcastOnly) {
     AddressChange change;
     assembler.Feed(input.data(), static_cast<std::size_t>(n), [&](const std::uint8_t* frame, std::size_t size) {
         log_.AddFrame(kUdpConnection, frame, size);
+        if (trace_) trace_->Frame(module_, true, true, from, frame, size);
         if (faults_.silent.load() || output.size() - pending < wire::kMaxFrameSize) return;
         AddressChange asked;
         pending += logic_.AnswerUdpFrame(frame, size, output.data() + pending, output.size() - pending, asked);
@@ -111,8 +112,10 @@ void UdpService::Receive(int fd, bool broadcastOnly) {
     log_.AddChecksumErrors(assembler.checksumErrors(), assembler.oversizedFrames());
     if (pending > 0) {
         if (const std::uint32_t delay = faults_.delayMs.load(); delay > 0 && !SleepUnlessWoken(stop_, delay)) return;
-        if (::sendto(unicast_, output.data(), pending, 0, reinterpret_cast<sockaddr*>(&from), sizeof from) > 0)
+        if (::sendto(unicast_, output.data(), pending, 0, reinterpret_cast<sockaddr*>(&from), sizeof from) > 0) {
+            if (trace_) trace_->Sent(module_, true, from, output.data(), pending);
             log_.AddAnswer();
+        }
     }
     if (!change.requested) return;
     const std::optional<std::string> rebindTo = onChange_ ? onChange_(change) : std::nullopt;

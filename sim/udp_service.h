@@ -16,6 +16,7 @@
 
 #include "sim/activity_log.h"
 #include "sim/faults.h"
+#include "sim/frame_trace.h"
 #include "sim/module_logic.h"
 #include "sim/register_store.h"
 #include "sim/socket_util.h"
@@ -37,6 +38,11 @@ public:
     bool Start(const std::string& address, std::uint16_t port, std::string& error);
     void Stop();
     std::uint16_t port() const { return port_; }
+    // Traces every frame as module `module` (before Start; null: no trace).
+    void SetTrace(FrameTrace* trace, int module) {
+        trace_ = trace;
+        module_ = module;
+    }
 
 private:
     bool Bind(const std::string& address, std::string& error);
@@ -49,6 +55,8 @@ private:
     Faults& faults_;
     ActivityLog& log_;
     OnAddressChange onChange_;
+    FrameTrace* trace_ = nullptr;
+    int module_ = 0;
 
     WakeSignal stop_;
     int unicast_ = -1;
