@@ -41,6 +41,8 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
             out.json = true;
         } else if (name == "--help" || name == "-h") {
             out.help = true;
+        } else if (name == "--version") {
+            out.version = true;
         } else if (name == "--period") {
             const auto text = value();
             const auto ms = text ? ParseInt32(*text) : std::nullopt;
@@ -85,13 +87,16 @@ Options:
   --json                            machine-readable output (JSON; JSON lines for poll)
   --period MS, --duration S         for poll
   --help                            this text
+  --version                         the library's version text
 
-Failures print the library's last error text on stderr; the exit status is then 1
-(2 for a wrong command line).
+Failures print what went wrong on stderr, with the causes that the library logged and
+its last error text; the exit status is then 1 (2 for a wrong command line, 130 when
+SIGINT or SIGTERM ended the command).
 
 )";
-    text += CommandsHelp();
-    text += "\n";
+    text += "Commands of `run`: ";
+    text += kRunCommands;
+    text += "\n\n";
     text += RegistersHelp();
     return text;
 }

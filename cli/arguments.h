@@ -13,6 +13,7 @@ struct Arguments {
     std::vector<std::string> operands;  // what follows the command, options removed
     bool json = false;
     bool help = false;
+    bool version = false;
     std::optional<int> periodMs;        // poll period
     std::optional<double> durationS;    // poll duration
 };

@@ -11,6 +11,7 @@
 #include "cli/json.h"
 #include "cli/register_calls.h"
 #include "cli/register_catalogue.h"
+#include "cli/stop_signals.h"
 #include "cli/table.h"
 #include "cli/value_format.h"
 
@@ -81,6 +82,7 @@ int PollAndShow(Session& session, const std::vector<std::size_t>& indices, int p
         if (!RequestRead(index, true, session.com()))
             return report.Failure("cannot poll " + std::string(Register(index).name));
     if (!Vorn_KRAVENT_RepetitiveAskSetTime(periodMs, session.com())) return report.Failure("cannot set the poll period");
+    const StopHandler onStop([&session] { session.Interrupt(); });
     if (!Vorn_KRAVENT_RepetitiveAskStart(session.com())) return report.Failure("cannot start polling");
 
     PollPrinter printer(indices, report.json());
@@ -91,13 +93,16 @@ int PollAndShow(Session& session, const std::vector<std::size_t>& indices, int p
     const auto answerLimit = std::max(std::chrono::milliseconds(4000), std::chrono::milliseconds(3LL * periodMs));
     int count = 0;
     int status = 0;
-    for (auto now = start; now < end; now = Clock::now()) {
+    bool interrupted = false;
+    for (auto now = start; now < end && !interrupted; now = Clock::now()) {
         const auto wait = std::min(answerLimit, std::chrono::duration_cast<std::chrono::milliseconds>(end - now));
         Answer answer;
         std::string error;
         const Session::Wait result = session.NextAnswer(answer, wait, error);
         if (result == Session::Wait::kAnswer) {
             printer.Show(answer.values, MillisecondsBetween(start, answer.at), ++count);
+        } else if (result == Session::Wait::kInterrupted) {
+            interrupted = true;
         } else if (result == Session::Wait::kBroken || wait == answerLimit) {
             status = report.Failure(error);
             break;
@@ -105,6 +110,10 @@ int PollAndShow(Session& session, const std::vector<std::size_t>& indices, int p
     }
     Vorn_KRAVENT_RepetitiveAskStop(session.com());
     Vorn_KRAVENT_RepetitiveAskReset(session.com());
+    if (interrupted) session.Close();
+    report.Summary("poll", (interrupted ? "interrupted after " : "ended after ") +
+                               FormatSeconds(Clock::now() - start) + ", " + std::to_string(count) + " answers");
+    if (interrupted) return kExitInterrupted;
     if (status == 0 && count == 0) status = report.Failure("no answer from " + session.address() + " while polling");
     return status;
 }

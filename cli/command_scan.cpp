@@ -1,4 +1,5 @@
 // scan: one UDP broadcast; a row per module that answered.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -13,6 +14,8 @@ namespace kravent::cli {
 namespace {
 
 constexpr std::int32_t kCapacity = 64;
+// What the library logs when the request went out on no interface at all.
+constexpr std::string_view kNotSent = "Unable to send the scan request\t(Vorn_KRAVENT_ScanNetwork)";
 
 std::string Halves(std::int32_t high, std::int32_t low) { return std::to_string(high) + "." + std::to_string(low); }
 
@@ -29,6 +32,11 @@ int CommandScan(const Arguments& args, const Reporter& report) {
     static ModuleScanRecord records[kCapacity];
     const std::int32_t found = Vorn_KRAVENT_ScanNetwork(records, kCapacity);
     const std::int32_t shown = found < kCapacity ? found : kCapacity;
+    if (found == 0) {
+        const auto logged = report.LoggedMessages();
+        if (std::find(logged.begin(), logged.end(), kNotSent) != logged.end())
+            return report.Failure("the scan request could not be sent");
+    }
     if (report.json()) {
         std::string modules = "[";
         for (std::int32_t i = 0; i < shown; ++i) {
@@ -38,7 +46,7 @@ int CommandScan(const Arguments& args, const Reporter& report) {
                                             .AddString("ip", FormatAddress(r.ModuleIP))
                                             .AddString("type", Halves(r.TypeHigh, r.TypeLow))
                                             .AddString("version", Halves(r.VersionHigh, r.VersionLow))
-                                            .AddString("name", Name(r))
+                                            .AddString("name", EscapeText(Name(r)))
                                             .Text();
         }
         std::printf("%s\n", JsonObject().AddNumber("found", found).Add("modules", modules + "]").Text().c_str());

@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstdio>
 #include <mutex>
 #include <thread>
 
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "cli/stop_signals.h"
 #include "cli/value_format.h"
 #include "cli/value_parse.h"
 
@@ -39,10 +41,21 @@ public:
     }
     ~AddressChange() { worker_.join(); }
 
-    // True when the change has ended within `tick`.
+    // True when the change has ended, or a stop signal came, within `tick`.
     bool WaitTick(std::chrono::milliseconds tick) {
         std::unique_lock lock(mutex_);
-        return finished_.wait_for(lock, tick, [&] { return done_; });
+        return finished_.wait_for(lock, tick, [&] { return done_ || interrupted_; });
+    }
+    void Interrupt() {
+        {
+            std::lock_guard lock(mutex_);
+            interrupted_ = true;
+        }
+        finished_.notify_all();
+    }
+    bool Interrupted() {
+        std::lock_guard lock(mutex_);
+        return interrupted_ && !done_;
     }
     bool Succeeded() {
         std::lock_guard lock(mutex_);
@@ -57,6 +70,7 @@ private:
     std::condition_variable finished_;
     bool done_ = false;
     bool ok_ = false;
+    bool interrupted_ = false;
     std::thread worker_;
 };
 
@@ -73,20 +87,32 @@ int CommandSetIp(const Arguments& args, const Reporter& report) {
 
     const std::string target = FormatMac(mac) + " -> " + FormatAddress(ip) + "/" + FormatAddress(mask);
     const bool terminal = isatty(STDERR_FILENO);
-    std::fprintf(stderr, "changing the address of %s (first about 5 s of checking that nothing answers there)\n",
-                 target.c_str());
+    const bool progress = !report.json();  // JSON output keeps stderr for JSON
     const auto start = Clock::now();
     bool ok = false;
     {
         AddressChange change(mac, ip, mask);
+        const StopHandler onStop([&change] { change.Interrupt(); });
+        if (progress)
+            std::fprintf(stderr, "changing the address of %s (first about 5 s of checking that nothing answers there)\n",
+                         target.c_str());
         while (!change.WaitTick(std::chrono::milliseconds(250))) {
             const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+            if (!progress) continue;
             if (terminal) std::fprintf(stderr, "\r  waiting %4.1f s", seconds);
             else std::fputc('.', stderr);
         }
+        if (change.Interrupted()) {
+            // The library's call cannot be cut short; its socket closes with the process.
+            if (progress) std::fputc('\n', stderr);
+            report.Summary("set-ip", "interrupted after " + FormatSeconds(Clock::now() - start) + "; " + target +
+                                         " may still be acknowledged and taken by the module");
+            std::fflush(stdout);
+            std::_Exit(kExitInterrupted);
+        }
         ok = change.Succeeded();
     }
-    std::fputc('\n', stderr);
+    if (progress) std::fputc('\n', stderr);
     if (!ok) return report.Failure("the address change " + target + " failed");
     if (report.json())
         std::printf("%s\n", JsonObject()

@@ -2,20 +2,29 @@
 
 #include <cstdio>
 
+#include "cli/text_escape.h"
+
 namespace kravent::cli {
 
 std::string JsonString(std::string_view text) {
     std::string out = "\"";
-    for (const char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         const auto byte = static_cast<unsigned char>(c);
+        char escaped[8];
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
         } else if (byte >= 0x20 && byte < 0x7F) {
             out += c;
-        } else {
-            char escaped[8];
+        } else if (const std::size_t length = Utf8CharacterLength(text, i); length > 0) {
+            out.append(text.substr(i, length));
+            i += length - 1;
+        } else if (byte < 0x80) {
             std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+            out += escaped;
+        } else {
+            std::snprintf(escaped, sizeof escaped, "\\\\x%02x", byte);  // not UTF-8: the four characters \xNN
             out += escaped;
         }
     }

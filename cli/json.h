@@ -6,7 +6,9 @@
 
 namespace kravent::cli {
 
-// `text` as a JSON string literal; bytes outside printable ASCII become \u00XX.
+// `text` as a JSON string literal, valid UTF-8 whatever the bytes: UTF-8 characters as
+// they are, control characters as \u00XX, and a byte that is not part of a UTF-8
+// character as the four characters \xNN (as the tool's text form shows it).
 std::string JsonString(std::string_view text);
 
 // {"key":value,...}: values are JSON texts already (numbers, strings, objects).

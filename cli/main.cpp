@@ -5,6 +5,8 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/register_catalogue.h"
+#include "cli/report.h"
+#include "cli/stop_signals.h"
 
 namespace {
 
@@ -24,11 +26,16 @@ constexpr Subcommand kSubcommands[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
+    WatchStopSignals();
     const ParsedArguments parsed = ParseArguments(argc, argv);
     if (!parsed.arguments) return Reporter(false).Usage(parsed.error);
     const Arguments& args = *parsed.arguments;
     const Reporter report(args.json);
 
+    if (args.version) {
+        std::printf("%s\n", LibraryVersion().c_str());
+        return 0;
+    }
     if (args.help || args.command == "help") {
         const bool registersOnly = !args.operands.empty() && args.operands[0] == "registers";
         std::fputs(registersOnly ? RegistersHelp().c_str() : UsageText().c_str(), stdout);
@@ -40,5 +47,5 @@ int main(int argc, char** argv) {
     }
     for (const Subcommand& sub : kSubcommands)
         if (sub.name == args.command) return sub.run(args, report);
-    return report.Usage("unknown command " + args.command);
+    return report.Usage("unknown command " + args.command + " (see kravent --help)");
 }

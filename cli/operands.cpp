@@ -1,5 +1,7 @@
 #include "cli/operands.h"
 
+#include <algorithm>
+
 #include "cli/register_catalogue.h"
 #include "cli/value_parse.h"
 
@@ -36,7 +38,7 @@ bool ResolveRegisters(const std::vector<std::string>& names, RegisterUse use, st
             error = std::string(r.name) + " cannot be polled; pollable: " + PollableNames();
             return false;
         }
-        out.push_back(*index);
+        if (std::find(out.begin(), out.end(), *index) == out.end()) out.push_back(*index);  // asked once
     }
     return true;
 }
@@ -72,9 +74,14 @@ bool ParseAssignments(const std::vector<std::string>& operands, std::vector<Assi
         }
         ParsedValue parsed = ParseValue(*index, text);
         if (!parsed.value) {
-            error = std::string(r.name) + "=" + text + ": " + parsed.error + " (" + std::string(FormHelp(r.encoding)) + ")";
+            error = std::string(r.name) + "=" + text + ": " + parsed.error;
             return false;
         }
+        for (const Assignment& earlier : out)
+            if (earlier.index == *index) {
+                error = std::string(r.name) + " is assigned twice";
+                return false;
+            }
         out.push_back({*index, *parsed.value, text});
     }
     return true;

@@ -18,11 +18,12 @@ struct Assignment {
 
 enum class RegisterUse { kRead, kPoll };
 
-// Names in any case; false with `error` for an unknown name, or one that cannot be
-// read (kRead) or polled (kPoll).
+// Names in any case, each taken once; false with `error` for an unknown name, or one
+// that cannot be read (kRead) or polled (kPoll).
 bool ResolveRegisters(const std::vector<std::string>& names, RegisterUse use, std::vector<std::size_t>& out,
                       std::string& error);
-// Writable registers with a value (WARNINGS and commands have their own commands).
+// Writable registers with a value (WARNINGS and commands have their own commands),
+// each at most once; values in their register's form and range.
 bool ParseAssignments(const std::vector<std::string>& operands, std::vector<Assignment>& out, std::string& error);
 
 }  // namespace kravent::cli

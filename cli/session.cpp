@@ -79,7 +79,8 @@ bool Session::Exchange(RegisterValues& values, std::string& error) {
 
 Session::Wait Session::NextAnswer(Answer& answer, std::chrono::milliseconds limit, std::string& error) {
     std::unique_lock lock(mutex_);
-    WaitFor(lock, limit, [&] { return !answers_.empty() || failed_ || disconnected_; });
+    WaitFor(lock, limit, [&] { return !answers_.empty() || failed_ || disconnected_ || interrupted_; });
+    if (interrupted_) return Wait::kInterrupted;
     if (!answers_.empty()) {
         answer = answers_.front();
         answers_.pop_front();
@@ -88,6 +89,14 @@ Session::Wait Session::NextAnswer(Answer& answer, std::chrono::milliseconds limi
     if (Broken(error)) return Wait::kBroken;
     error = "no answer from " + address_ + " within " + std::to_string(limit.count()) + " ms";
     return Wait::kTimeout;
+}
+
+void Session::Interrupt() {
+    {
+        std::lock_guard lock(mutex_);
+        interrupted_ = true;
+    }
+    changed_.notify_all();
 }
 
 void Session::Close() {

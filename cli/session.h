@@ -41,11 +41,13 @@ public:
     bool Open(const std::int32_t ip[4], std::string& error);
     // Vorn_KRAVENT_SendData_MAINPORT, then waits for the answer to what was recorded.
     bool Exchange(RegisterValues& values, std::string& error);
-    enum class Wait { kAnswer, kTimeout, kBroken };
+    enum class Wait { kAnswer, kTimeout, kBroken, kInterrupted };
     // The next answer that arrived (polling), waiting at most `limit` for it; `error`
     // says what went wrong unless an answer came.
     Wait NextAnswer(Answer& answer, std::chrono::milliseconds limit, std::string& error);
     void Close();
+    // Ends the wait of NextAnswer now and every later one at once (from any thread).
+    void Interrupt();
 
     ComID com() const { return com_; }
     const std::string& address() const { return address_; }
@@ -71,6 +73,7 @@ private:
     bool connected_ = false;
     bool failed_ = false;        // Com_Event 2
     bool disconnected_ = false;  // Com_Event 0 after the connection was up
+    bool interrupted_ = false;
 };
 
 }  // namespace kravent::cli

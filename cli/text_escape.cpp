@@ -1,5 +1,6 @@
 #include "cli/text_escape.h"
 
+#include <cstdint>
 #include <cstdio>
 
 namespace kravent::cli {
@@ -13,11 +14,30 @@ int HexDigit(char c) {
 }
 }  // namespace
 
+std::size_t Utf8CharacterLength(std::string_view bytes, std::size_t at) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(bytes[at + k]); };
+    const unsigned char lead = byte(0);
+    const std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
+    if (length == 0 || at + length > bytes.size()) return 0;
+    std::uint32_t code = lead & (0x7Fu >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(k) & 0xC0) != 0x80) return 0;
+        code = code << 6 | (byte(k) & 0x3Fu);
+    }
+    const std::uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+    return code < 0xA0 ? 0 : length;  // C1 controls are escaped like the C0 ones
+}
+
 std::string EscapeText(std::string_view bytes) {
     std::string out;
-    for (const char c : bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
         const auto byte = static_cast<unsigned char>(c);
-        if (c == '\\') {
+        if (const std::size_t length = Utf8CharacterLength(bytes, i); length > 0) {
+            out.append(bytes.substr(i, length));
+            i += length - 1;
+        } else if (c == '\\') {
             out += "\\\\";
         } else if (byte >= 0x20 && byte < 0x7F) {
             out += c;

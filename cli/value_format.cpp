@@ -31,13 +31,8 @@ std::string Name(const HostValue& value) {
     return std::string(value.Text(), length);
 }
 
-struct HomingField {
-    const char* textName;
-    const char* jsonName;
-};
-constexpr HomingField kHomingFields[6] = {{"nibble0", "HomingNibble0"}, {"bit7", "HomingBit7"},
-                                          {"nibble2", "HomingNibble2"}, {"nibble3", "HomingNibble3"},
-                                          {"nibble4", "HomingNibble4"}, {"nibble5", "HomingNibble5"}};
+// The names of the six fields in the text form, in JSON and on input alike.
+constexpr const char* kHomingFields[6] = {"nibble0", "bit7", "nibble2", "nibble3", "nibble4", "nibble5"};
 
 std::array<std::int32_t, 6> HomingNumbers(const HostValue& value) {
     const wire::HomingValue h = value.Homing();
@@ -45,6 +40,13 @@ std::array<std::int32_t, 6> HomingNumbers(const HostValue& value) {
 }
 
 }  // namespace
+
+HostValue AsSent(std::size_t index, const HostValue& value) {
+    if (Register(index).encoding != Encoding::Fixed16_16) return value;
+    HostValue sent;
+    sent.Set(wire::Fixed16_16FromWire(wire::Fixed16_16ToWire(value.Real())));
+    return sent;
+}
 
 std::string FormatReal(float value) {
     if (std::isnan(value)) return "nan";
@@ -92,7 +94,7 @@ std::string FormatText(std::size_t index, const HostValue& value) {
         const auto numbers = HomingNumbers(value);
         std::string out;
         for (std::size_t k = 0; k < 6; ++k)
-            out += (k ? " " : "") + std::string(kHomingFields[k].textName) + "=" + std::to_string(numbers[k]);
+            out += (k ? " " : "") + std::string(kHomingFields[k]) + "=" + std::to_string(numbers[k]);
         return out;
     }
     }
@@ -105,8 +107,7 @@ std::string FormatJson(std::size_t index, const HostValue& value) {
     case Encoding::Byte:
     case Encoding::Signed32: return std::to_string(value.Int());
     case Encoding::Fixed16_16: return std::isfinite(value.Real()) ? FormatReal(value.Real()) : "null";
-    case Encoding::TwoHalves:
-        return JsonObject().AddNumber("high", value.Halves().high).AddNumber("low", value.Halves().low).Text();
+    case Encoding::TwoHalves: return JsonString(FormatText(index, value));
     case Encoding::BitSet: {
         std::string bits = "[";
         for (int k = 0; k < 32; ++k)
@@ -115,13 +116,13 @@ std::string FormatJson(std::size_t index, const HostValue& value) {
     }
     case Encoding::ByteList4:
     case Encoding::ByteList6: return JsonString(FormatText(index, value));
-    case Encoding::Text16: return JsonString(Name(value));
+    case Encoding::Text16: return JsonString(FormatText(index, value));
     case Encoding::HomingOptions: {
         const auto numbers = HomingNumbers(value);
         JsonObject out;
         for (std::size_t k = 0; k < 6; ++k) {
-            if (k == 1) out.AddBool(kHomingFields[k].jsonName, numbers[k] != 0);
-            else out.AddNumber(kHomingFields[k].jsonName, numbers[k]);
+            if (k == 1) out.AddBool(kHomingFields[k], numbers[k] != 0);
+            else out.AddNumber(kHomingFields[k], numbers[k]);
         }
         return out.Text();
     }

@@ -1,5 +1,6 @@
 #include "cli/value_parse.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <vector>
@@ -30,11 +31,11 @@ std::vector<std::string_view> Split(std::string_view text, std::string_view sepa
     return parts;
 }
 
-std::optional<float> ParseReal(std::string_view text) {
+std::optional<double> ParseReal(std::string_view text) {
     text = Trim(text);
     if (text.empty()) return std::nullopt;
     if (text.front() == '+') text.remove_prefix(1);
-    float value = 0;
+    double value = 0;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
     if (result.ec != std::errc() || result.ptr != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
     return value;
@@ -90,6 +91,7 @@ ParsedValue ParseHoming(std::string_view text) {
         const auto n = ParseInt32(part);
         if (!n) return Fail("'" + std::string(part) + "' is not an integer");
         if (k == 1 && *n != 0 && *n != 1) return Fail("bit7 is 0 or 1");
+        if (k != 1 && (*n < 0 || *n > 15)) return Fail(std::string(kNames[k]) + " is out of range 0 to 15");
         numbers[k] = *n;
     }
     const wire::HomingValue h{numbers[0], numbers[1] != 0, numbers[2], numbers[3], numbers[4], numbers[5]};
@@ -155,20 +157,26 @@ ParsedValue ParseValue(std::size_t index, std::string_view text) {
     case Encoding::Byte:
     case Encoding::Signed32: {
         const auto n = ParseInt32(text);
-        if (!n) return Fail("expected a 32-bit integer");
+        const IntegerRange range = WritableRange(index);
+        if (!n) return Fail("expected an integer from " + RangeHelp(index));
+        if (*n < range.min || *n > range.max) return Fail("out of range " + RangeHelp(index));
         value.Set(*n);
         return {value, {}};
     }
     case Encoding::Fixed16_16: {
         const auto real = ParseReal(text);
-        if (!real) return Fail("expected a real number");
-        value.Set(*real);
+        if (!real) return Fail("expected a real number from " + RangeHelp(index));
+        if (*real < kFixedMin || *real > kFixedMax) return Fail("out of range " + RangeHelp(index));
+        // Near the top a float has no room for the last fractions: keep below 32768.
+        value.Set(std::min(static_cast<float>(*real), std::nextafter(32768.0f, 0.0f)));
         return {value, {}};
     }
     case Encoding::BitSet: return ParseBits(index, text);
     case Encoding::ByteList4: {
         std::int32_t parts[4];
         if (!ParseAddress(text, parts)) return Fail("expected a dotted address A.B.C.D");
+        for (const std::int32_t part : parts)
+            if (part < 0 || part > 255) return Fail("out of range 0 to 255 each");
         value.Set(parts);
         return {value, {}};
     }

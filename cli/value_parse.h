@@ -1,6 +1,6 @@
-// Register values typed on the command line, parsed into their host form. Only the
-// form is checked here (a number, four dotted parts, at most 16 characters...);
-// ranges are the library's to check, so its own messages report them.
+// Register values typed on the command line, parsed into their host form and checked
+// against the register's form and range (register_catalogue.h), so that a value the
+// module would hold differently from what was typed is refused before anything is sent.
 #pragma once
 
 #include <cstddef>
@@ -23,7 +23,7 @@ ParsedValue ParseValue(std::size_t index, std::string_view text);
 
 // A signed 32-bit integer in decimal, or in hex with 0x.
 std::optional<std::int32_t> ParseInt32(std::string_view text);
-// Four dotted integers (each any int32: the library checks 0..255).
+// Four dotted integers (each any int32: the library checks 0..255 of an address it is given).
 bool ParseAddress(std::string_view text, std::int32_t out[4]);
 // Six hex bytes separated by ':' or '-'.
 bool ParseMac(std::string_view text, std::int32_t out[6]);

@@ -9,7 +9,7 @@
 
 namespace kravent::testsupport {
 
-ToolRun RunCaptured(const std::string& path, const std::vector<std::string>& args, std::chrono::seconds limit) {
+ToolRun RunCaptured(const std::string& path, const std::vector<std::string>& args, const RunOptions& options) {
     ToolRun run;
     int out[2];
     int err[2];
@@ -33,6 +33,7 @@ ToolRun RunCaptured(const std::string& path, const std::vector<std::string>& arg
         close(err[0]);
         close(out[1]);
         close(err[1]);
+        for (const std::string& entry : options.environment) putenv(const_cast<char*>(entry.c_str()));
         execv(argv[0], argv.data());
         _exit(127);
     }
@@ -43,7 +44,8 @@ ToolRun RunCaptured(const std::string& path, const std::vector<std::string>& arg
         close(err[0]);
         return run;
     }
-    const auto deadline = std::chrono::steady_clock::now() + limit;
+    const auto deadline = std::chrono::steady_clock::now() + options.limit;
+    bool signalled = options.signal == 0;
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     std::string* sinks[2] = {&run.out, &run.err};
     int open = 2;
@@ -62,6 +64,11 @@ ToolRun RunCaptured(const std::string& path, const std::vector<std::string>& arg
             const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
             if (n > 0) {
                 sinks[i]->append(buffer, static_cast<std::size_t>(n));
+                if (!signalled && (run.out.find(options.signalOn) != std::string::npos ||
+                                   run.err.find(options.signalOn) != std::string::npos)) {
+                    kill(pid, options.signal);
+                    signalled = true;
+                }
             } else {
                 close(fds[i].fd);
                 fds[i].fd = -1;

@@ -13,12 +13,18 @@ struct ToolRun {
     std::string err;
 };
 
-// The program at `path` with `args`; killed when it runs longer than `limit`.
-ToolRun RunCaptured(const std::string& path, const std::vector<std::string>& args,
-                    std::chrono::seconds limit = std::chrono::seconds(60));
+struct RunOptions {
+    std::chrono::seconds limit{60};        // killed when it runs longer
+    std::vector<std::string> environment;  // NAME=VALUE entries added for the program
+    std::string signalOn;                  // once stdout or stderr holds this text...
+    int signal = 0;                        // ...this signal is sent, once
+};
+
+// The program at `path` with `args`.
+ToolRun RunCaptured(const std::string& path, const std::vector<std::string>& args, const RunOptions& options = {});
 // kravent with `args`.
-inline ToolRun RunTool(const std::vector<std::string>& args, std::chrono::seconds limit = std::chrono::seconds(60)) {
-    return RunCaptured(KRAVENT_TOOL_PATH, args, limit);
+inline ToolRun RunTool(const std::vector<std::string>& args, const RunOptions& options = {}) {
+    return RunCaptured(KRAVENT_TOOL_PATH, args, options);
 }
 
 // The lines of `text`, without their line ends.

@@ -2,12 +2,17 @@
 // private network namespace of each test.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "sim/module_simulator.h"
+#include "sim/register_text.h"
 #include "tests/cli/tool_process.h"
 #include "tests/support/raw_clients.h"
 #include "tests/support/sim_process.h"
@@ -27,11 +32,11 @@ std::string RowValue(const std::string& out, const std::string& name) {
     return "";
 }
 
-std::size_t FramesOfType(const sim::ModuleSimulator& module, std::uint16_t type) {
-    std::size_t n = 0;
-    for (const sim::ReceivedFrame& f : module.ReceivedFrames())
-        if (f.bytes.size() >= 2 && (f.bytes[0] << 8 | f.bytes[1]) == type) ++n;
-    return n;
+RunOptions SignalOn(const std::string& text, int signal) {
+    RunOptions options;
+    options.signalOn = text;
+    options.signal = signal;
+    return options;
 }
 
 class CliToolLoopback : public ::testing::Test {
@@ -76,22 +81,26 @@ TEST_F(CliToolLoopback, WrittenValuesReadBack) {
     EXPECT_EQ(read.out,
               R"({"ip":"127.0.0.1","registers":{"KP":2.25,"MODULENAME":"AXIS-7",)"
               R"("OPTIONS":{"word":"0x00000028","bits":["bit3","bit5"]},)"
-              R"("HOMINGOPTIONS":{"HomingNibble0":1,"HomingBit7":true,"HomingNibble2":2,"HomingNibble3":3,)"
-              R"("HomingNibble4":4,"HomingNibble5":5},"TCPTIMEOUT":77}})"
+              R"("HOMINGOPTIONS":{"nibble0":1,"bit7":true,"nibble2":2,"nibble3":3,"nibble4":4,"nibble5":5},)"
+              R"("TCPTIMEOUT":77}})"
               "\n");
 }
 
-TEST_F(CliToolLoopback, TheLibraryRefusesOutOfRangeValuesAndNothingIsSent) {
-    const ToolRun timeout = RunTool({"write", "127.0.0.1", "KP=3", "TCPTIMEOUT=256"});
-    EXPECT_EQ(timeout.status, 1);
-    EXPECT_TRUE(Contains(timeout.err, "TCP TimeOut value not valid.\t(Vorn_KRAVENT_Write_TCPTIMEOUT)")) << timeout.err;
+TEST_F(CliToolLoopback, OutOfRangeWritesAreRefusedBeforeAnythingIsSent) {
+    for (const char* assignment : {"KP=40000", "LOOPTIME=300", "LIMIT1REGULATIONMODE=300", "REGULATIONMODE=6",
+                                   "TCPTIMEOUT=256", "IPADDRESS=192.168.0.256", "HOMINGOPTIONS=16,0,0,0,0,0"}) {
+        const ToolRun run = RunTool({"write", "127.0.0.1", "KI=3", assignment});
+        EXPECT_EQ(run.status, 2) << assignment;
+        EXPECT_TRUE(Contains(run.err, "out of range")) << run.err;
+    }
+    EXPECT_EQ(RunTool({"write", "127.0.0.1", "KP=40000"}).err, "kravent: KP=40000: out of range -32768 to 32767.99998\n");
+    EXPECT_EQ(module->GetCounters().udpFrames + module->GetCounters().tcpFrames, 0u) << "nothing reached the module";
 
-    const ToolRun address = RunTool({"write", "127.0.0.1", "IPADDRESS=192.168.0.256"});
-    EXPECT_EQ(address.status, 1);
-    EXPECT_TRUE(Contains(address.err, "Address IP not valid\t(Vorn_KRAVENT_Write_IPADDRESS)")) << address.err;
-
-    EXPECT_EQ(FramesOfType(*module, 0x0022), 0u) << "no write request reached the module";
-    EXPECT_EQ(Registers().GetFloat("KP"), 1.5f);
+    const ToolRun sent = RunTool({"write", "127.0.0.1", "KP=0.1", "LOOPTIME=255"});
+    ASSERT_EQ(sent.status, 0) << sent.err;
+    EXPECT_EQ(RowValue(sent.out, "KP"), "0.099990845") << "the value on the wire, cut to 1/65536";
+    EXPECT_EQ(Registers().GetFloat("KP"), 0.099990845f);
+    EXPECT_EQ(Registers().GetInt("LOOPTIME"), 255);
 }
 
 TEST_F(CliToolLoopback, WrongCommandLinesAskNothingOfTheModule) {
@@ -237,10 +246,174 @@ TEST(CliToolDemo, SaysSoWhenItsPortsAreTaken) {
     EXPECT_TRUE(Contains(run.err, "TCP port 8010 and UDP port 7010")) << run.err;
 }
 
+TEST_F(CliToolLoopback, StopSignalsCloseAndSummarise) {
+    const ToolRun poll = RunTool({"poll", "127.0.0.1", "POSITION", "--duration", "60"}, SignalOn("time_ms,POSITION\n", SIGINT));
+    EXPECT_EQ(poll.status, 130) << poll.err;
+    EXPECT_TRUE(Contains(poll.err, "kravent: poll: interrupted after ")) << poll.err;
+    EXPECT_TRUE(module->Log().WaitFor([](const sim::Counters& c) { return c.connectionsOpen == 0; }, std::chrono::seconds(10)));
+
+    // A free address on a link of its own: the signal comes during the library's 5 s in-use check.
+    NetTopology net;
+    ASSERT_TRUE(net.Valid()) << net.error();
+    const ToolRun setIp = RunTool({"set-ip", "02:4b:52:00:00:99", "10.77.0.99", "255.255.255.0"},
+                                  SignalOn("changing the address", SIGTERM));
+    EXPECT_EQ(setIp.status, 130) << setIp.err;
+    EXPECT_TRUE(Contains(setIp.err, "kravent: set-ip: interrupted after ")) << setIp.err;
+}
+
+// Every command's JSON, on stdout and on stderr, read by Python's json module, which
+// also refuses a key given twice; a module name in UTF-8 with a stray byte stays readable.
+TEST_F(CliToolLoopback, EveryCommandsJsonIsValid) {
+    const auto name = sim::ParseRegisterValue(kRegisters[static_cast<std::size_t>(RegisterIndex("MODULENAME"))],
+                                              "Achse-\xc3\xbc\xff");
+    ASSERT_TRUE(name);
+    Registers().SetRaw("MODULENAME", *name);
+    const std::vector<std::vector<std::string>> commands = {
+        {"scan"}, {"info", "127.0.0.1"}, {"read", "127.0.0.1", "VOLTAGE", "voltage", "TYPE", "MODULENAME", "HOMINGOPTIONS"},
+        {"dump", "127.0.0.1"}, {"write", "127.0.0.1", "KP=0.1", "OPTIONS=bit3"}, {"run", "127.0.0.1", "HOMING"},
+        {"poll", "127.0.0.1", "POSITION", "SPEED", "--duration", "0.5"}, {"read", "127.0.0.9", "TYPE"},
+        {"write", "127.0.0.1", "NOSUCH=1"}, {"set-ip", "02:4b:52:00:00:01", "127.0.0.5", "255.0.0.0"}};
+    const std::string file = ::testing::TempDir() + "kravent-json-" + std::to_string(getpid());
+    for (const auto& command : commands) {
+        std::vector<std::string> args = command;
+        args.push_back("--json");
+        const ToolRun run = RunTool(args);
+        std::FILE* out = std::fopen(file.c_str(), "wb");
+        ASSERT_NE(out, nullptr);
+        std::fputs((run.out + run.err).c_str(), out);
+        std::fclose(out);
+        const ToolRun check = RunCaptured(
+            "/usr/bin/python3",
+            {"-c",
+             "import json, sys\n"
+             "def unique(pairs):\n"
+             "    keys = [k for k, _ in pairs]\n"
+             "    assert len(keys) == len(set(keys)), keys\n"
+             "    return dict(pairs)\n"
+             "lines = open(sys.argv[1], 'rb').read().decode('utf-8').splitlines()\n"
+             "assert lines\n"
+             "docs = [json.loads(line, object_pairs_hook=unique) for line in lines]\n"
+             "print(json.dumps(docs, ensure_ascii=False))\n",
+             file});
+        EXPECT_EQ(check.status, 0) << command[0] << ":\n" << run.out << run.err << check.err;
+        if (command[0] == "read" && command[1] == "127.0.0.1") {
+            EXPECT_TRUE(Contains(check.out, "\"MODULENAME\": \"Achse-\xc3\xbc\\\\xff\"")) << check.out;
+        }
+    }
+    std::remove(file.c_str());
+}
+
+// The causes of a failure come from the log of the library that the tool loaded: a
+// copy of the library in a directory of this test, so that no other test's records mix in.
+TEST(CliToolCauses, FailuresShowWhatTheLibraryLogged) {
+    ASSERT_TRUE(InPrivateNetns());
+    char pattern[] = "/tmp/kravent-causes-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string directory = pattern;
+    const std::string library = directory + "/libVorn-KRAVENT_DLLInterface.so";
+    ASSERT_EQ(RunProgram({"/bin/cp", KRAVENT_LIBRARY_PATH, library}), 0);
+    RunOptions privateLog;
+    privateLog.environment = {"LD_LIBRARY_PATH=" + directory};
+
+    sim::ModuleSettings wrongType;
+    wrongType.bindAddress = "127.0.0.2";
+    ASSERT_TRUE(wrongType.SetRegister("TYPE", "3.1"));
+    sim::ModuleSimulator wrong(wrongType);
+    ASSERT_TRUE(wrong.Start()) << wrong.LastError();
+    sim::ModuleSettings silentModule;
+    silentModule.bindAddress = "127.0.0.3";
+    silentModule.faults.silent = true;
+    sim::ModuleSimulator silent(silentModule);
+    ASSERT_TRUE(silent.Start()) << silent.LastError();
+
+    const ToolRun type = RunTool({"info", "127.0.0.2"}, privateLog);
+    EXPECT_EQ(type.status, 1);
+    EXPECT_EQ(type.err,
+              "kravent: cannot open a connection to 127.0.0.2\n"
+              "kravent: cause: This module is not compatible with this DLL\n"
+              "kravent: last error: Initial Test failed\t(Vorn_KRAVENT_OpenConnection_MAINPORT)\n");
+    for (const char* address : {"127.0.0.3", "10.99.0.1"}) {  // silent; no route at all
+        const ToolRun run = RunTool({"info", address, "--json"}, privateLog);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(Contains(run.err, R"("causes":["Address IP not found on the network"])")) << address << run.err;
+    }
+    // A namespace of its own without a running interface: the broadcast cannot leave.
+    const ToolRun scan = RunCaptured("/usr/bin/unshare", {"-n", KRAVENT_TOOL_PATH, "scan"}, privateLog);
+    EXPECT_EQ(scan.status, 1);
+    EXPECT_EQ(scan.err,
+              "kravent: the scan request could not be sent\n"
+              "kravent: last error: Unable to send the scan request\t(Vorn_KRAVENT_ScanNetwork)\n");
+    RunProgram({"/bin/rm", "-rf", directory});
+}
+
+TEST(CliToolMessages, ExactWordsAndVersions) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> tool = {
+        {{"frobnicate"}, "kravent: unknown command frobnicate (see kravent --help)\n"},
+        {{"--frobnicate"}, "kravent: unknown option --frobnicate (see kravent --help)\n"},
+        {{"read", "127.0.0.1", "NOSUCH"}, "kravent: unknown register NOSUCH (kravent help registers lists them)\n"},
+        {{"write", "127.0.0.1", "KP=abc"}, "kravent: KP=abc: expected a real number from -32768 to 32767.99998\n"},
+        {{"write", "127.0.0.1", "KP=1", "kp=2"}, "kravent: KP is assigned twice\n"},
+        {{"run", "127.0.0.1", "HOME"},
+         "kravent: HOME is not a module command; run takes RESETCPU, SAVEUSERPARAMETERS, RESTOREUSERPARAMETERS, "
+         "RESTOREFACTORYPARAMETERS, SAVEFACTORYPARAMETERS, HOMING, STOPHOMING or reset-warnings (any case)\n"}};
+    for (const auto& [args, message] : tool) {
+        const ToolRun run = RunTool(args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, message);
+    }
+    const std::string config = ::testing::TempDir() + "kravent-sim-" + std::to_string(getpid()) + ".conf";
+    std::FILE* file = std::fopen(config.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fputs("# a module\nKP=abc\n", file);
+    std::fclose(file);
+    const std::vector<std::pair<std::vector<std::string>, std::string>> simulator = {
+        {{"--frobnicate"}, "kravent-sim: unknown option --frobnicate (see --help)\n"},
+        {{"--set", "FOO=1"}, "kravent-sim: unknown register FOO\n"},
+        {{"--config", config}, "kravent-sim: " + config + ":2: KP=abc is not a valid value of KP (expects a decimal number)\n"}};
+    for (const auto& [args, message] : simulator) {
+        const ToolRun run = RunCaptured(SimulatorPath(), args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, message);
+    }
+    std::remove(config.c_str());
+
+    const ToolRun version = RunTool({"--version"});
+    EXPECT_EQ(version.out, "Vorn-KRAVENT_DLLInterface_v1.00.00_140807\n");
+    EXPECT_EQ(RunCaptured(SimulatorPath(), {"--version"}).out, version.out);
+}
+
+// kravent-sim --modules 3 with no other option: one scan finds all three, and --trace
+// shows each frame decoded, one line each.
+TEST(CliToolSimulator, ModulesFoundByOneScanAndFramesTraced) {
+    ASSERT_TRUE(InPrivateNetns());
+    SimProcess sim({SimulatorPath(), "--modules", "3", "--trace"});
+    ASSERT_TRUE(sim.Ready());
+    const ToolRun scan = RunTool({"scan", "--json"});
+    ASSERT_EQ(scan.status, 0) << scan.err;
+    EXPECT_TRUE(Contains(scan.out, R"({"found":3,)")) << scan.out;
+    ASSERT_EQ(RunTool({"write", "127.0.0.2", "KP=2.5"}).status, 0);
+
+    std::vector<std::string> trace;
+    for (std::string line; trace.size() < 10 && !(line = sim.ReadLine(std::chrono::seconds(10))).empty();)
+        trace.push_back(line);
+    const auto has = [&](const std::string& part) {
+        return std::any_of(trace.begin(), trace.end(), [&](const std::string& l) { return Contains(l, part); });
+    };
+    EXPECT_TRUE(has(" module 2 <- udp ")) << "the scan reached module 2";
+    EXPECT_TRUE(has("read request: TYPE VERSION MODULENAME ETHERNETMAC"));
+    EXPECT_TRUE(has(" module 1 -> udp ")) << "module 1 answered";
+    EXPECT_TRUE(has(R"(read answer: TYPE=2.2 VERSION=1.0 MODULENAME="KRAVENT-SIM" ETHERNETMAC=02:4b:52:00:00:03)"));
+    EXPECT_TRUE(has(" module 1 <- tcp 127.0.0.1:")) << "the write's connection";
+    EXPECT_TRUE(has("write request: KP=2.5"));
+    for (const std::string& line : trace) EXPECT_EQ(line[2], ':') << "each line starts with the time: " << line;
+}
+
 TEST(CliToolHelp, ListsTheRegisters) {
     const ToolRun help = RunTool({"help", "registers"});
     ASSERT_EQ(help.status, 0);
     EXPECT_TRUE(Contains(help.out, "OUPUTVOLTAGEMAX")) << help.out;
+    EXPECT_TRUE(Contains(help.out, "real number, 16.16 fixed point on the wire, -32768 to 32767.99998 [A]")) << "CURRENTMAX";
+    EXPECT_TRUE(Contains(help.out, "integer, 0 to 5")) << "REGULATIONMODE";
     const ToolRun usage = RunTool({"--help"});
     ASSERT_EQ(usage.status, 0);
     EXPECT_TRUE(Contains(usage.out, "set-ip MAC IP MASK"));

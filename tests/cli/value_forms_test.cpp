@@ -6,6 +6,8 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cli/register_catalogue.h"
 #include "cli/value_format.h"
@@ -44,7 +46,7 @@ TEST(CliValueForms, ShownValuesReadBackUnchanged) {
     ExpectRoundTrip("POSITION", "-40");
     ExpectRoundTrip("POSITION", "2147483647");
     ExpectRoundTrip("POSITION", "-2147483648");
-    ExpectRoundTrip("LOOPTIME", "300");  // the library keeps the low 8 bits, the tool passes it on
+    ExpectRoundTrip("LOOPTIME", "255");
     ExpectRoundTrip("KP", "1.5");
     ExpectRoundTrip("KI", "0.099990845");
     ExpectRoundTrip("CURRENTMAX", "-0.25");
@@ -54,11 +56,12 @@ TEST(CliValueForms, ShownValuesReadBackUnchanged) {
     ExpectRoundTrip("MODULENAME", "AXIS-1");
     ExpectRoundTrip("MODULENAME", "sixteen-chars-16");
     ExpectRoundTrip("MODULENAME", "a\\\\b\\x01");
+    ExpectRoundTrip("MODULENAME", "Achse-\xc3\xbc\\xff");  // UTF-8 as it is, a stray byte escaped
     ExpectRoundTrip("HOMINGOPTIONS", "nibble0=1 bit7=1 nibble2=2 nibble3=3 nibble4=4 nibble5=15");
 }
 
 TEST(CliValueForms, RealsAreShownShortestAndExact) {
-    for (const float f : {0.0f, 1.5f, -3.25f, 0.1f, 1e-5f, 32767.99998f, std::numeric_limits<float>::max()}) {
+    for (const float f : {0.0f, 1.5f, -3.25f, 0.1f, 1e-5f, 32767.996f, -32768.0f}) {
         const std::string text = FormatReal(f);
         EXPECT_EQ(Parse("KD", text).Real(), f) << text;
     }
@@ -80,13 +83,17 @@ TEST(CliValueForms, IntegersOutsideInt32AreRefused) {
     EXPECT_EQ(Parse("INPUT", " 7 ").Int(), 7);
 }
 
-TEST(CliValueForms, RangesAreLeftToTheLibrary) {
-    // The library checks these and reports them in its own words.
-    EXPECT_EQ(Parse("TCPTIMEOUT", "256").Int(), 256);
-    EXPECT_EQ(Parse("REGULATIONMODE", "-1").Int(), -1);
-    const HostValue address = Parse("IPADDRESS", "192.168.0.256");
-    EXPECT_EQ(address.Int(3), 256);
-    EXPECT_EQ(Parse("SUBNETMASK", "-1.0.0.0").Int(0), -1);
+TEST(CliValueForms, RangesAreCheckedAndValuesShownAsSent) {
+    for (const auto& [reg, text] : std::vector<std::pair<const char*, const char*>>{
+             {"TCPTIMEOUT", "256"}, {"LOOPTIME", "300"}, {"LIMIT1REGULATIONMODE", "-1"}, {"REGULATIONMODE", "6"},
+             {"KP", "40000"}, {"KD", "-32768.5"}, {"IPADDRESS", "192.168.0.256"}, {"SUBNETMASK", "-1.0.0.0"},
+             {"HOMINGOPTIONS", "16,0,0,0,0,0"}})
+        EXPECT_NE(ParseError(reg, text).find("range"), std::string::npos) << reg << "=" << text;
+    EXPECT_EQ(ParseError("KP", "40000"), "out of range -32768 to 32767.99998");
+    EXPECT_EQ(Parse("REGULATIONMODE", "5").Int(), 5);
+    EXPECT_EQ(Parse("KP", "32767.99998").Real(), 32767.998f) << "the largest float below 32768";
+    EXPECT_EQ(FormatText(Reg("KP"), AsSent(Reg("KP"), Parse("KP", "0.1"))), "0.099990845") << "cut to 1/65536";
+    EXPECT_EQ(FormatText(Reg("KP"), AsSent(Reg("KP"), Parse("KP", "-1.5"))), "-1.5");
 }
 
 TEST(CliValueForms, AddressesNeedFourDottedIntegers) {
@@ -138,6 +145,8 @@ TEST(CliValueForms, ModuleNamesUpToSixteenBytes) {
     full.bytes[16] = 'X';  // beyond the name
     EXPECT_EQ(FormatText(Reg("MODULENAME"), full), "0123456789ABCD\"F");
     EXPECT_EQ(FormatJson(Reg("MODULENAME"), full), R"("0123456789ABCD\"F")");
+    std::memcpy(full.bytes.data(), "A\xff\xc3\xbc\x01\\\0", 7);
+    EXPECT_EQ(FormatJson(Reg("MODULENAME"), full), "\"A\\\\xff\xc3\xbc\\\\x01\\\\\\\\\"") << "UTF-8 stays, the rest as typed";
 }
 
 TEST(CliValueForms, HomingFieldsAreSixNumbers) {
@@ -147,7 +156,7 @@ TEST(CliValueForms, HomingFieldsAreSixNumbers) {
     EXPECT_TRUE(h.bit7);
     EXPECT_EQ(h.nibble5, 5);
     EXPECT_EQ(FormatJson(Reg("HOMINGOPTIONS"), plain),
-              R"({"HomingNibble0":1,"HomingBit7":true,"HomingNibble2":2,"HomingNibble3":3,"HomingNibble4":4,"HomingNibble5":5})");
+              R"({"nibble0":1,"bit7":true,"nibble2":2,"nibble3":3,"nibble4":4,"nibble5":5})");
     EXPECT_FALSE(Parse("HOMINGOPTIONS", "0 false 0 0 0 0").Homing().bit7);
     ParseError("HOMINGOPTIONS", "1,1,2,3,4");
     ParseError("HOMINGOPTIONS", "1,1,2,3,4,5,6");
@@ -159,7 +168,7 @@ TEST(CliValueForms, ReadOnlyFormsAreShown) {
     HostValue halves;
     halves.Set(wire::TwoHalvesValue{2, 2});
     EXPECT_EQ(FormatText(Reg("TYPE"), halves), "2.2");
-    EXPECT_EQ(FormatJson(Reg("VERSION"), halves), R"({"high":2,"low":2})");
+    EXPECT_EQ(FormatJson(Reg("VERSION"), halves), R"("2.2")");
     const std::int32_t mac[6] = {2, 0x4B, 0x52, 0, 0, 1};
     HostValue macValue;
     macValue.Set(mac);
