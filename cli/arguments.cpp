@@ -53,6 +53,15 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
             const auto s = text ? ParseSeconds(*text) : std::nullopt;
             if (!s || *s <= 0 || *s > 86400) return {std::nullopt, "--duration expects a number of seconds above 0"};
             out.durationS = *s;
+        } else if (name == "--target") {
+            const auto text = value();
+            const auto counts = text ? ParseInt32(*text) : std::nullopt;
+            if (!counts) return {std::nullopt, "--target expects a position in counts"};
+            out.targetCounts = *counts;
+        } else if (name == "--plot") {
+            const auto text = value();
+            if (!text || text->empty()) return {std::nullopt, "--plot expects a file name (FILE.svg)"};
+            out.plotPath = std::string(*text);
         } else if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
             return {std::nullopt, "unknown option " + std::string(arg) + " (see kravent --help)"};
         } else if (out.command.empty()) {
@@ -75,17 +84,25 @@ Commands:
   dump IP                           read every readable register
   write IP REGISTER=VALUE...        write registers in one request
   run IP COMMAND                    run a module command (see below)
-  poll IP REGISTER... [--period MS] [--duration S]
+  poll IP REGISTER... [--period MS] [--duration S] [--plot FILE.svg]
                                     poll pollable registers (default 100 ms for 10 s); a
-                                    live table on a terminal, else CSV or JSON lines
+                                    live table on a terminal, else CSV or JSON lines;
+                                    --plot also draws them over time
+  step IP --target COUNTS [--duration S] [--period MS] --plot FILE.svg
+                                    position mode, move to COUNTS, record POSITION, SPEED
+                                    and DESIRED (default every 20 ms for 5 s), draw them
+                                    and print rise time, overshoot, settling time and
+                                    final error
   set-ip MAC IP MASK                give the module with that MAC a new address (about 5 s)
   demo                              start a simulated module on 127.0.0.1 (ports 8010 and
-                                    7010) and show the tool against it
+                                    7010) and show the tool against it; writes its step
+                                    response to demo-step.svg in the current directory
   help [registers]                  this text, or the register list alone
 
 Options:
   --json                            machine-readable output (JSON; JSON lines for poll)
-  --period MS, --duration S         for poll
+  --period MS, --duration S         for poll and step
+  --target COUNTS, --plot FILE.svg  for step (--plot also for poll)
   --help                            this text
   --version                         the library's version text
 

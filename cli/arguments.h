@@ -2,6 +2,7 @@
 // which may stand anywhere after the program name.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,8 +15,10 @@ struct Arguments {
     bool json = false;
     bool help = false;
     bool version = false;
-    std::optional<int> periodMs;        // poll period
-    std::optional<double> durationS;    // poll duration
+    std::optional<int> periodMs;        // poll and step period
+    std::optional<double> durationS;    // poll and step duration
+    std::optional<std::int32_t> targetCounts;  // step target
+    std::optional<std::string> plotPath;       // SVG chart of poll or step
 };
 
 struct ParsedArguments {

@@ -1,7 +1,8 @@
-// demo: a simulated module on loopback, and the tool against it: every register,
-// a position setpoint, then the motor's position and speed while it moves. Nothing
-// leaves loopback (no broadcast), so it runs on any machine.
+// demo: a simulated module on loopback, and the tool against it: every register, a
+// position step drawn to demo-step.svg, then the motor's position and speed while it
+// moves back. Nothing leaves loopback (no broadcast), so it runs on any machine.
 #include <cstdio>
+#include <filesystem>
 
 #include "cli/commands.h"
 #include "cli/register_catalogue.h"
@@ -15,6 +16,10 @@ namespace {
 constexpr const char* kModuleAddress = "127.0.0.1";
 constexpr int kDemoPollPeriodMs = 100;
 constexpr double kDemoPollDurationS = 3.0;
+constexpr std::int32_t kDemoTarget = 2000;
+constexpr int kDemoStepPeriodMs = 20;
+constexpr double kDemoStepDurationS = 5.0;
+constexpr const char* kDemoChart = "demo-step.svg";
 
 bool Assign(const char* name, const char* text, std::vector<Assignment>& out) {
     const auto index = FindRegister(name);
@@ -51,12 +56,16 @@ int CommandDemo(const Arguments& args, const Reporter& report) {
     std::vector<std::size_t> readable(kReadList.begin(), kReadList.end());
     if (const int status = ReadAndShow(session, readable, true, report)) return status;
 
-    report.Note("== position mode, target 2000 counts (REGULATIONMODE=1 INPUT=2000):");
-    std::vector<Assignment> setpoint;
-    if (!Assign("REGULATIONMODE", "1", setpoint) || !Assign("INPUT", "2000", setpoint)) return kExitFailure;
-    if (const int status = WriteAndConfirm(session, setpoint, report)) return status;
+    const std::string chart = std::filesystem::absolute(kDemoChart).string();
+    report.Note("== a step to 2000 counts in position mode, POSITION, DESIRED and SPEED every 20 ms for 5 s");
+    report.Note("   (kravent step 127.0.0.1 --target 2000 --plot demo-step.svg):");
+    if (const int status = StepAndPlot(session, kDemoTarget, kDemoStepPeriodMs, kDemoStepDurationS, chart, report))
+        return status;
 
-    report.Note("== POSITION and SPEED every 100 ms for 3 s while the motor moves:");
+    report.Note("== back to 0 (INPUT=0), POSITION and SPEED every 100 ms for 3 s while the motor moves:");
+    std::vector<Assignment> back;
+    if (!Assign("INPUT", "0", back)) return kExitFailure;
+    if (const int status = WriteAndConfirm(session, back, report)) return status;
     std::vector<std::size_t> polled;
     std::string error;
     if (!ResolveRegisters({"POSITION", "SPEED"}, RegisterUse::kPoll, polled, error)) return kExitFailure;
@@ -64,7 +73,7 @@ int CommandDemo(const Arguments& args, const Reporter& report) {
 
     session.Close();
     module.Stop();
-    report.Note("== connection closed, simulated module stopped");
+    report.Note("== connection closed, simulated module stopped; the step's chart is " + chart);
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 
 #include "cli/commands.h"
 #include "cli/json.h"
@@ -74,10 +75,47 @@ private:
     int drawnLines_ = 0;
 };
 
+// A register's value as a number for a chart; bit sets as their word.
+std::optional<double> Numeric(std::size_t index, const HostValue& value) {
+    switch (Register(index).encoding) {
+    case Encoding::Byte:
+    case Encoding::Signed32: return value.Int();
+    case Encoding::Fixed16_16: return value.Real();
+    case Encoding::BitSet: {
+        std::uint32_t word = 0;
+        for (int k = 0; k < 32; ++k)
+            if (value.Bit(k)) word |= 1u << k;
+        return word;
+    }
+    default: return std::nullopt;
+    }
+}
+
+void Record(PollRecording& recording, const std::vector<std::size_t>& indices, const Answer& answer) {
+    std::vector<double> row;
+    for (const std::size_t index : indices) {
+        if (!ReceivedIn(answer.values, index)) return;
+        row.push_back(Numeric(index, FromRecord(answer.values, index)).value_or(0));
+    }
+    recording.values.resize(indices.size());
+    for (std::size_t k = 0; k < row.size(); ++k) recording.values[k].push_back(row[k]);
+    recording.seconds.push_back(std::chrono::duration<double>(answer.at - recording.origin).count());
+}
+
 }  // namespace
 
+Chart PollChart(const std::vector<std::size_t>& indices, const PollRecording& recording) {
+    Chart chart;
+    for (std::size_t k = 0; k < indices.size() && k < recording.values.size(); ++k) {
+        const std::string_view unit = UnitOf(indices[k]);
+        chart.series.push_back({std::string(Register(indices[k]).name), unit.empty() ? "value" : std::string(unit),
+                                recording.seconds, recording.values[k]});
+    }
+    return chart;
+}
+
 int PollAndShow(Session& session, const std::vector<std::size_t>& indices, int periodMs, double durationS,
-                const Reporter& report) {
+                const Reporter& report, PollRecording* recording) {
     for (const std::size_t index : indices)
         if (!RequestRead(index, true, session.com()))
             return report.Failure("cannot poll " + std::string(Register(index).name));
@@ -86,8 +124,10 @@ int PollAndShow(Session& session, const std::vector<std::size_t>& indices, int p
     if (!Vorn_KRAVENT_RepetitiveAskStart(session.com())) return report.Failure("cannot start polling");
 
     PollPrinter printer(indices, report.json());
-    printer.Begin();
+    const bool show = recording == nullptr || !recording->quiet;
+    if (show) printer.Begin();
     const auto start = Clock::now();
+    if (recording && recording->origin == Clock::time_point{}) recording->origin = start;
     const auto end = start + std::chrono::milliseconds(static_cast<long long>(durationS * 1000.0));
     // An answer may take the sender's own 3 s wait; a longer silence is a failure.
     const auto answerLimit = std::max(std::chrono::milliseconds(4000), std::chrono::milliseconds(3LL * periodMs));
@@ -100,7 +140,9 @@ int PollAndShow(Session& session, const std::vector<std::size_t>& indices, int p
         std::string error;
         const Session::Wait result = session.NextAnswer(answer, wait, error);
         if (result == Session::Wait::kAnswer) {
-            printer.Show(answer.values, MillisecondsBetween(start, answer.at), ++count);
+            ++count;
+            if (show) printer.Show(answer.values, MillisecondsBetween(start, answer.at), count);
+            if (recording) Record(*recording, indices, answer);
         } else if (result == Session::Wait::kInterrupted) {
             interrupted = true;
         } else if (result == Session::Wait::kBroken || wait == answerLimit) {
@@ -111,7 +153,8 @@ int PollAndShow(Session& session, const std::vector<std::size_t>& indices, int p
     Vorn_KRAVENT_RepetitiveAskStop(session.com());
     Vorn_KRAVENT_RepetitiveAskReset(session.com());
     if (interrupted) session.Close();
-    report.Summary("poll", (interrupted ? "interrupted after " : "ended after ") +
+    if (show || interrupted)
+        report.Summary("poll", (interrupted ? "interrupted after " : "ended after ") +
                                FormatSeconds(Clock::now() - start) + ", " + std::to_string(count) + " answers");
     if (interrupted) return kExitInterrupted;
     if (status == 0 && count == 0) status = report.Failure("no answer from " + session.address() + " while polling");
@@ -119,15 +162,25 @@ int PollAndShow(Session& session, const std::vector<std::size_t>& indices, int p
 }
 
 int CommandPoll(const Arguments& args, const Reporter& report) {
-    if (args.operands.size() < 2) return report.Usage("usage: kravent poll IP REGISTER... [--period MS] [--duration S]");
+    if (args.operands.size() < 2)
+        return report.Usage("usage: kravent poll IP REGISTER... [--period MS] [--duration S] [--plot FILE.svg]");
     std::vector<std::size_t> indices;
     std::string error;
     if (!ResolveRegisters({args.operands.begin() + 1, args.operands.end()}, RegisterUse::kPoll, indices, error))
         return report.Usage(error);
     Session session;
     if (const int status = OpenSession(session, args.operands[0], report)) return status;
-    return PollAndShow(session, indices, args.periodMs.value_or(kDefaultPollPeriodMs),
-                       args.durationS.value_or(kDefaultPollDurationS), report);
+    PollRecording recording;
+    const int status = PollAndShow(session, indices, args.periodMs.value_or(kDefaultPollPeriodMs),
+                                   args.durationS.value_or(kDefaultPollDurationS), report, args.plotPath ? &recording : nullptr);
+    if (!args.plotPath || recording.seconds.empty()) return status;
+    Chart chart = PollChart(indices, recording);
+    chart.title = "Poll of " + session.address();
+    chart.notes.push_back(std::to_string(recording.seconds.size()) + " answers, asked every " +
+                          std::to_string(args.periodMs.value_or(kDefaultPollPeriodMs)) + " ms");
+    if (!WriteSvg(chart, *args.plotPath, error)) return report.Failure(error);
+    report.Note("chart written to " + *args.plotPath);
+    return status;
 }
 
 }  // namespace kravent::cli

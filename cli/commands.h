@@ -2,7 +2,9 @@
 // returns the process exit status (0, kExitFailure or kExitUsage).
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include "cli/operands.h"
 #include "cli/report.h"
 #include "cli/session.h"
+#include "cli/svg_chart.h"
 
 namespace kravent::cli {
 
@@ -22,6 +25,7 @@ int CommandRun(const Arguments& args, const Reporter& report);
 int CommandPoll(const Arguments& args, const Reporter& report);
 int CommandSetIp(const Arguments& args, const Reporter& report);
 int CommandDemo(const Arguments& args, const Reporter& report);
+int CommandStep(const Arguments& args, const Reporter& report);
 
 inline constexpr int kDefaultPollPeriodMs = 100;
 inline constexpr double kDefaultPollDurationS = 10.0;
@@ -31,7 +35,21 @@ int OpenSession(Session& session, const std::string& ipText, const Reporter& rep
 // Reads the registers (`all`: every readable one through Vorn_KRAVENT_Read_AllRegister).
 int ReadAndShow(Session& session, const std::vector<std::size_t>& indices, bool all, const Reporter& report);
 int WriteAndConfirm(Session& session, const std::vector<Assignment>& assignments, const Reporter& report);
+// What a poll keeps for a chart: the time of each answer after `origin` and the value of
+// each polled register (answers that lack one are left out).
+struct PollRecording {
+    std::chrono::steady_clock::time_point origin;
+    bool quiet = false;  // no line per answer, no summary
+    std::vector<double> seconds;
+    std::vector<std::vector<double>> values;  // one list per polled register
+};
 int PollAndShow(Session& session, const std::vector<std::size_t>& indices, int periodMs, double durationS,
+                const Reporter& report, PollRecording* recording = nullptr);
+// The chart of a recording: one line per polled register, in its unit.
+Chart PollChart(const std::vector<std::size_t>& indices, const PollRecording& recording);
+// Puts the module in position mode, moves it to `target` and records it for `durationS`;
+// writes the chart to `plotPath` and prints the step's figures.
+int StepAndPlot(Session& session, std::int32_t target, int periodMs, double durationS, const std::string& plotPath,
                 const Reporter& report);
 
 }  // namespace kravent::cli

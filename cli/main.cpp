@@ -20,7 +20,7 @@ struct Subcommand {
 constexpr Subcommand kSubcommands[] = {
     {"scan", CommandScan}, {"info", CommandInfo}, {"read", CommandRead},     {"dump", CommandDump},
     {"write", CommandWrite}, {"run", CommandRun}, {"poll", CommandPoll},     {"set-ip", CommandSetIp},
-    {"demo", CommandDemo},
+    {"step", CommandStep}, {"demo", CommandDemo},
 };
 
 }  // namespace

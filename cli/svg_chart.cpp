@@ -1,0 +1,182 @@
+#include "cli/svg_chart.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+
+namespace kravent::cli {
+
+namespace {
+
+constexpr double kWidth = 900;
+constexpr double kLeft = 90;     // room for the value labels
+constexpr double kRight = 30;
+constexpr double kTop = 60;      // title
+constexpr double kNoteLine = 18;
+constexpr double kPanelHeight = 240;
+constexpr double kPanelGap = 50;
+constexpr double kBottom = 50;   // time labels
+constexpr const char* kColours[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#ff7f0e", "#8c564b", "#17becf"};
+
+std::string Number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", std::fabs(value) < 1e-12 ? 0.0 : value);
+    return text;
+}
+
+std::string Coordinate(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+std::string Escape(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '<') out += "&lt;";
+        else if (c == '>') out += "&gt;";
+        else if (c == '&') out += "&amp;";
+        else if (c == '"') out += "&quot;";
+        else out += c;
+    }
+    return out;
+}
+
+// A 1, 2 or 5 times a power of ten that cuts [low, high] into about `wanted` steps.
+double TickStep(double low, double high, int wanted) {
+    const double raw = (high - low) / wanted;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (const double m : {1.0, 2.0, 5.0, 10.0})
+        if (m * power >= raw) return m * power;
+    return 10 * power;
+}
+
+struct Range {
+    double low = 0;
+    double high = 1;
+};
+
+// The span of the values with a margin, widened to whole ticks; never empty.
+Range ValueRange(const std::vector<const ChartSeries*>& series) {
+    double low = INFINITY;
+    double high = -INFINITY;
+    for (const ChartSeries* s : series)
+        for (const double v : s->values) {
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+    if (!std::isfinite(low)) return {};
+    if (high - low < 1e-9) {
+        low -= 1;
+        high += 1;
+    }
+    const double margin = (high - low) * 0.04;  // no line runs along the frame
+    low -= margin;
+    high += margin;
+    const double step = TickStep(low, high, 5);
+    return {std::floor(low / step) * step, std::ceil(high / step) * step};
+}
+
+class Svg {
+public:
+    void Line(double x1, double y1, double x2, double y2, const char* style) {
+        out_ += "<line x1=\"" + Coordinate(x1) + "\" y1=\"" + Coordinate(y1) + "\" x2=\"" + Coordinate(x2) + "\" y2=\"" +
+                Coordinate(y2) + "\" " + style + "/>\n";
+    }
+    void Text(double x, double y, const std::string& text, const char* attributes) {
+        out_ += "<text x=\"" + Coordinate(x) + "\" y=\"" + Coordinate(y) + "\" " + attributes + ">" + Escape(text) + "</text>\n";
+    }
+    void Raw(const std::string& text) { out_ += text; }
+    const std::string& text() const { return out_; }
+
+private:
+    std::string out_;
+};
+
+}  // namespace
+
+std::string RenderSvg(const Chart& chart) {
+    std::vector<std::string> units;
+    for (const ChartSeries& s : chart.series)
+        if (std::find(units.begin(), units.end(), s.unit) == units.end()) units.push_back(s.unit);
+    double endSeconds = 0;
+    for (const ChartSeries& s : chart.series)
+        for (const double t : s.seconds) endSeconds = std::max(endSeconds, t);
+    if (endSeconds <= 0) endSeconds = 1;
+    const double timeStep = TickStep(0, endSeconds, 8);
+    endSeconds = std::ceil(endSeconds / timeStep - 1e-9) * timeStep;
+
+    const double top = kTop + kNoteLine * static_cast<double>(chart.notes.size());
+    const double panels = static_cast<double>(std::max<std::size_t>(units.size(), 1));
+    const double height = top + panels * kPanelHeight + (panels - 1) * kPanelGap + kBottom;
+    const double plotWidth = kWidth - kLeft - kRight;
+    const auto x = [&](double seconds) { return kLeft + seconds / endSeconds * plotWidth; };
+
+    Svg svg;
+    svg.Raw("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+            Coordinate(kWidth) + "\" height=\"" + Coordinate(height) + "\" viewBox=\"0 0 " + Coordinate(kWidth) + " " +
+            Coordinate(height) + "\" font-family=\"sans-serif\" font-size=\"13\">\n");
+    svg.Raw("<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n");
+    svg.Text(kLeft, 28, chart.title, "font-size=\"17\" font-weight=\"bold\"");
+    for (std::size_t k = 0; k < chart.notes.size(); ++k)
+        svg.Text(kLeft, 28 + kNoteLine * static_cast<double>(k + 1), chart.notes[k], "fill=\"#333\"");
+
+    std::size_t colour = 0;
+    for (std::size_t p = 0; p < units.size(); ++p) {
+        const double panelTop = top + static_cast<double>(p) * (kPanelHeight + kPanelGap);
+        const double panelBottom = panelTop + kPanelHeight;
+        std::vector<const ChartSeries*> members;
+        for (const ChartSeries& s : chart.series)
+            if (s.unit == units[p]) members.push_back(&s);
+        const Range range = ValueRange(members);
+        const auto y = [&](double v) { return panelBottom - (v - range.low) / (range.high - range.low) * kPanelHeight; };
+
+        // Grid, value axis and its unit.
+        const double valueStep = TickStep(range.low, range.high, 5);
+        for (double v = range.low; v <= range.high + valueStep * 1e-6; v += valueStep) {
+            svg.Line(kLeft, y(v), kLeft + plotWidth, y(v), "stroke=\"#e4e4e4\"");
+            svg.Text(kLeft - 8, y(v) + 4, Number(v), "text-anchor=\"end\"");
+        }
+        for (double t = 0; t <= endSeconds + timeStep * 1e-6; t += timeStep) {
+            svg.Line(x(t), panelTop, x(t), panelBottom, "stroke=\"#e4e4e4\"");
+            svg.Text(x(t), panelBottom + 18, Number(t), "text-anchor=\"middle\"");
+        }
+        svg.Raw("<rect x=\"" + Coordinate(kLeft) + "\" y=\"" + Coordinate(panelTop) + "\" width=\"" + Coordinate(plotWidth) +
+                "\" height=\"" + Coordinate(kPanelHeight) + "\" fill=\"none\" stroke=\"#555\"/>\n");
+        svg.Text(22, panelTop + kPanelHeight / 2, units[p],
+                 ("text-anchor=\"middle\" transform=\"rotate(-90 22 " + Coordinate(panelTop + kPanelHeight / 2) + ")\"").c_str());
+        svg.Text(kLeft + plotWidth / 2, panelBottom + 36, "time [s]", "text-anchor=\"middle\"");
+
+        // One line per series, and its legend entry.
+        for (std::size_t m = 0; m < members.size(); ++m) {
+            const ChartSeries& s = *members[m];
+            const char* stroke = kColours[colour++ % std::size(kColours)];
+            std::string points;
+            for (std::size_t i = 0; i < s.values.size() && i < s.seconds.size(); ++i)
+                points += (points.empty() ? "" : " ") + Coordinate(x(s.seconds[i])) + "," + Coordinate(y(s.values[i]));
+            svg.Raw("<polyline data-series=\"" + Escape(s.name) + "\" fill=\"none\" stroke=\"" + stroke +
+                    "\" stroke-width=\"2\" points=\"" + points + "\"/>\n");
+            const double legendY = panelTop + 18 + 18 * static_cast<double>(m);
+            const double legendX = kLeft + plotWidth - 170;
+            svg.Line(legendX, legendY - 4, legendX + 24, legendY - 4,
+                     (std::string("stroke=\"") + stroke + "\" stroke-width=\"3\"").c_str());
+            svg.Text(legendX + 30, legendY, s.name + " [" + s.unit + "]", "");
+        }
+    }
+    svg.Raw("</svg>\n");
+    return svg.text();
+}
+
+bool WriteSvg(const Chart& chart, const std::string& path, std::string& error) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << RenderSvg(chart);
+    out.close();
+    if (!out) {
+        error = "cannot write " + path;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace kravent::cli

@@ -1,0 +1,39 @@
+// The figures of a position step, from samples of a known curve.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "cli/step_response.h"
+
+namespace kravent::cli {
+namespace {
+
+TEST(CliStepFigures, RiseOvershootSettlingAndFinalError) {
+    // A damped oscillation from 0 to 1000 sampled every 10 ms: x = 1000 (1 - e^(-3t) cos(6t)).
+    std::vector<double> seconds;
+    std::vector<double> positions;
+    for (int i = 1; i <= 300; ++i) {
+        const double t = i * 0.01;
+        seconds.push_back(t);
+        positions.push_back(1000 * (1 - std::exp(-3 * t) * std::cos(6 * t)));
+    }
+    const StepFigures up = JudgeStep(seconds, positions, 0, 1000);
+    ASSERT_TRUE(up.riseSeconds && up.settlingSeconds);
+    EXPECT_NEAR(*up.riseSeconds, 0.1988, 0.001);  // 10 % at 0.0298 s, 90 % at 0.2285 s, between samples
+    EXPECT_NEAR(up.overshootPercent, 23.44, 0.01);   // the first peak, 1234.4 at 0.45 s
+    EXPECT_NEAR(*up.settlingSeconds, 1.19, 1e-9);    // the first sample after the last one outside 980..1020
+    EXPECT_NEAR(up.finalError, 0, 1);
+
+    // The same curve downwards; one that stops short never settles and keeps its error.
+    std::vector<double> down;
+    for (const double p : positions) down.push_back(500 - p);
+    EXPECT_NEAR(JudgeStep(seconds, down, 500, -500).overshootPercent, up.overshootPercent, 1e-9);
+    const StepFigures shortStop = JudgeStep({0.1, 0.2, 0.3}, {50, 800, 850}, 0, 1000);
+    EXPECT_FALSE(shortStop.riseSeconds);
+    EXPECT_FALSE(shortStop.settlingSeconds);
+    EXPECT_EQ(shortStop.finalError, 150);
+}
+
+}  // namespace
+}  // namespace kravent::cli
