@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   iproute2 util-linux procps
   clang libclang-rt-14-dev
-  python3 chromium
+  python3 chromium tshark tcpdump
 )
 
 missing=()

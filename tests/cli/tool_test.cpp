@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
 #include <memory>
 #include <string>
 #include <vector>
@@ -439,6 +443,57 @@ TEST(CliToolSimulator, ModulesFoundByOneScanAndFramesTraced) {
     EXPECT_TRUE(has(" module 1 <- tcp 127.0.0.1:")) << "the write's connection";
     EXPECT_TRUE(has("write request: KP=2.5"));
     for (const std::string& line : trace) EXPECT_EQ(line[2], ':') << "each line starts with the time: " << line;
+}
+
+// tcpdump on every interface of the test's namespace while the tool scans, writes and
+// changes an address; tshark with the Lua dissector then names each frame's registers,
+// values and checksum.
+TEST(CliToolWireshark, DissectorDecodesACapture) {
+    NetTopology net;
+    ASSERT_TRUE(net.Valid()) << net.error();
+    ASSERT_GE(net.AddModule("10.77.0.11", {"--mac", "02:4B:52:00:00:11"}), 0) << net.error();
+    const std::string capture = ::testing::TempDir() + "kravent-" + std::to_string(getpid()) + ".pcap";
+    int errors[2];
+    ASSERT_EQ(pipe(errors), 0);
+    const pid_t tcpdump = fork();
+    if (tcpdump == 0) {
+        dup2(errors[1], STDERR_FILENO);
+        close(errors[0]);
+        execl("/usr/bin/tcpdump", "tcpdump", "-i", "any", "--immediate-mode", "-U", "-w", capture.c_str(),
+              "udp port 7010 or tcp port 8010",
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(errors[1]);
+    std::string said;
+    for (char c; said.find("listening on") == std::string::npos && read(errors[0], &c, 1) == 1;) said += c;
+    ASSERT_NE(said.find("listening on"), std::string::npos) << said;
+
+    EXPECT_EQ(RunTool({"scan"}).status, 0);
+    EXPECT_EQ(RunTool({"write", "10.77.0.11", "KP=2.5", "POSITION=-40"}).status, 0);
+    EXPECT_EQ(RunTool({"set-ip", "02:4b:52:00:00:11", "10.77.0.42", "255.255.255.0"}).status, 0);
+    // tcpdump writes each packet as it takes it: wait until the address change is in the file.
+    const std::string changeHeader("\x00\x2A\x00\x01\x00\x0E", 6);
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30); std::chrono::steady_clock::now() < end;) {
+        std::ifstream file(capture, std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        if (bytes.find(changeHeader) != std::string::npos) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    kill(tcpdump, SIGINT);
+    waitpid(tcpdump, nullptr, 0);
+    close(errors[0]);
+
+    const ToolRun dissected =
+        RunCaptured("/usr/bin/tshark", {"-r", capture, "-X", std::string("lua_script:") + KRAVENT_DISSECTOR, "-V", "-Y", "kravent"});
+    ASSERT_EQ(dissected.status, 0) << dissected.err;
+    for (const char* expected :
+         {"KRAVENT read request", "Register: MODULENAME", "KRAVENT read answer", "TYPE = 2.2", "MODULENAME = \"KRAVENT-SIM\"",
+          "ETHERNETMAC = 02:4b:52:00:00:11", "KRAVENT write request", "KP = 2.5", "POSITION = -40",
+          "KRAVENT address change", "New IP address: 10.77.0.42", "New subnet mask: 255.255.255.0", "Checksum status: correct"})
+        EXPECT_TRUE(Contains(dissected.out, expected)) << expected;
+    EXPECT_FALSE(Contains(dissected.out, "Checksum status: wrong"));
+    std::remove(capture.c_str());
 }
 
 TEST(CliToolHelp, ListsTheRegisters) {
