@@ -28,6 +28,7 @@ bool ModuleSimulator::Start() {
     store_.SaveFactoryParameters();
     faults_.Apply(settings_.faults);
     motor_.SetSupplyVoltage(settings_.supplyVoltage);
+    motor_.Configure(settings_.motor);
     logic_.AdvanceMotor();
     {
         std::lock_guard lock(addressMutex_);

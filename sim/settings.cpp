@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "sim/motor_options.h"
 #include "sim/register_text.h"
 
 namespace kravent::sim {
@@ -110,6 +111,8 @@ std::string ApplyModuleOption(ModuleSettings& s, std::string_view name, std::str
         const auto parsed = ParseRegisterValue(kRegisters[static_cast<std::size_t>(RegisterIndex("VOLTAGE"))], value);
         if (!parsed) problem = "expects a voltage";
         else s.supplyVoltage = static_cast<float>(std::stod(std::string(value)));
+    } else if (auto motor = ApplyMotorOption(s.motor, name, value)) {
+        problem = *motor;
     } else if (name == "delay-ms") {
         problem = Unsigned(value, 600000, f.delayMs);
     } else if (name == "silent") {
@@ -159,6 +162,16 @@ std::string_view ModuleOptionsHelp() {
                            (integers, 16.16 numbers, H.L, dotted quads, MAC, text as for the above)
   --supply-voltage V       supply seen by the motor model (default 24.0; below 18 V warns)
   --manual-clock           the motor model moves only when advanced through the class API
+Motor (SI units; COMMAND 32767 drives OUPUTVOLTAGEMAX, CURRENTMAX bounds the current):
+  --motor-resistance OHM   armature resistance (default 2.0)
+  --motor-inductance H     armature inductance (default 0.0005)
+  --motor-torque-constant K  torque per ampere in N*m/A, also the back-EMF in V*s/rad (default 0.03)
+  --motor-inertia J        rotor and load inertia in kg*m^2 (default 8e-06)
+  --motor-viscous-friction B  N*m per rad/s (default 2e-06)
+  --motor-coulomb-friction T  N*m (default 0.0001)
+  --encoder-counts N       encoder counts per revolution (default 2000)
+  --motion physical|ideal  ideal: the motor follows the ACCELERATION, DECELERATION and
+                           TOPSPEED profile exactly, whatever the gains (default physical)
   --manage-interface IF    on an address change, really move IF's address with `ip`
                            (accepted only in a private test namespace, KRAVENT_IN_NETNS=1)
 Faults:

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "sim/dc_motor.h"
 #include "sim/faults.h"
 #include "sim/register_store.h"
 
@@ -24,6 +25,7 @@ struct ModuleSettings {
     std::string manageInterface;  // moves this interface's address on an address change
     bool manualClock = false;     // the motor moves only when the clock is advanced
     float supplyVoltage = 24.0f;
+    MotorParameters motor;
     FaultSettings faults;
 
     // Sets register `name` from text (register_text.h); false for an unknown name or a bad value.

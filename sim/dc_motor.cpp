@@ -1,0 +1,58 @@
+#include "sim/dc_motor.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace kravent::sim {
+
+namespace {
+constexpr double kMillisecond = 0.001;
+constexpr double kLongestSubstep = 0.25e-3;
+constexpr int kMostSubsteps = 64;
+constexpr double kStandstill = 1e-9;  // rad/s and A below which motion and current are taken as ended
+}  // namespace
+
+DcMotor::DcMotor(const MotorParameters& parameters)
+    : p_(parameters),
+      radiansPerCount_(2.0 * std::numbers::pi / std::max(1, parameters.countsPerRevolution)) {
+    // A tenth of the mechanical time constant keeps the explicit speed update accurate;
+    // the electrical part is solved exactly, so the inductance sets no step.
+    const double mechanical = p_.inertia * p_.resistanceOhm / (p_.torqueConstant * p_.torqueConstant);
+    const double wanted = std::min(kLongestSubstep, mechanical / 10.0);
+    substeps_ = std::clamp(static_cast<int>(std::ceil(kMillisecond / wanted)), 1, kMostSubsteps);
+    substepSeconds_ = kMillisecond / substeps_;
+    currentDecay_ = p_.inductanceHenry > 0 ? std::exp(-substepSeconds_ * p_.resistanceOhm / p_.inductanceHenry) : 0.0;
+}
+
+bool DcMotor::StepMillisecond(MotorState& s, double volts, double currentLimit) const {
+    bool limited = false;
+    const double h = substepSeconds_;
+    for (int k = 0; k < substeps_; ++k) {
+        const double w = s.countsPerSecond * radiansPerCount_;
+        // Current: first-order answer to the voltage less the back-EMF of this substep.
+        const double steady = (volts - p_.torqueConstant * w) / p_.resistanceOhm;
+        double i = steady + (s.amperes - steady) * currentDecay_;
+        if (std::fabs(i) > currentLimit) {
+            i = std::copysign(currentLimit, i);
+            limited = true;
+        }
+        if (std::fabs(i) < kStandstill) i = 0;
+        // Speed: Coulomb friction holds a resting rotor until the torque overcomes it,
+        // and brings a turning one to rest rather than reversing it.
+        const double torque = p_.torqueConstant * i - p_.viscousFriction * w;
+        double next = w;
+        if (w != 0) {
+            next = w + (torque - std::copysign(p_.coulombFriction, w)) / p_.inertia * h;
+            if ((next > 0) != (w > 0) || std::fabs(next) < kStandstill) next = 0;
+        } else if (std::fabs(torque) > p_.coulombFriction) {
+            next = (torque - std::copysign(p_.coulombFriction, torque)) / p_.inertia * h;
+        }
+        s.amperes = i;
+        s.counts += 0.5 * (w + next) * h / radiansPerCount_;
+        s.countsPerSecond = next / radiansPerCount_;
+    }
+    return limited;
+}
+
+}  // namespace kravent::sim
