@@ -8,7 +8,7 @@ namespace kravent::sim {
 
 namespace {
 constexpr double kMillisecond = 0.001;
-constexpr double kLongestSubstep = 0.25e-3;
+constexpr double kLongestSubstep = kMillisecond;
 constexpr int kMostSubsteps = 64;
 constexpr double kStandstill = 1e-9;  // rad/s and A below which motion and current are taken as ended
 }  // namespace
@@ -16,8 +16,9 @@ constexpr double kStandstill = 1e-9;  // rad/s and A below which motion and curr
 DcMotor::DcMotor(const MotorParameters& parameters)
     : p_(parameters),
       radiansPerCount_(2.0 * std::numbers::pi / std::max(1, parameters.countsPerRevolution)) {
-    // A tenth of the mechanical time constant keeps the explicit speed update accurate;
-    // the electrical part is solved exactly, so the inductance sets no step.
+    // A tenth of the mechanical time constant keeps the explicit speed update accurate
+    // (one substep for the default motor); the electrical part is solved exactly, so
+    // the inductance sets no step.
     const double mechanical = p_.inertia * p_.resistanceOhm / (p_.torqueConstant * p_.torqueConstant);
     const double wanted = std::min(kLongestSubstep, mechanical / 10.0);
     substeps_ = std::clamp(static_cast<int>(std::ceil(kMillisecond / wanted)), 1, kMostSubsteps);
@@ -28,11 +29,13 @@ DcMotor::DcMotor(const MotorParameters& parameters)
 bool DcMotor::StepMillisecond(MotorState& s, double volts, double currentLimit) const {
     bool limited = false;
     const double h = substepSeconds_;
+    double w = s.countsPerSecond * radiansPerCount_;
+    double i = s.amperes;
+    double turned = 0;  // radians
     for (int k = 0; k < substeps_; ++k) {
-        const double w = s.countsPerSecond * radiansPerCount_;
         // Current: first-order answer to the voltage less the back-EMF of this substep.
         const double steady = (volts - p_.torqueConstant * w) / p_.resistanceOhm;
-        double i = steady + (s.amperes - steady) * currentDecay_;
+        i = steady + (i - steady) * currentDecay_;
         if (std::fabs(i) > currentLimit) {
             i = std::copysign(currentLimit, i);
             limited = true;
@@ -48,10 +51,12 @@ bool DcMotor::StepMillisecond(MotorState& s, double volts, double currentLimit) 
         } else if (std::fabs(torque) > p_.coulombFriction) {
             next = (torque - std::copysign(p_.coulombFriction, torque)) / p_.inertia * h;
         }
-        s.amperes = i;
-        s.counts += 0.5 * (w + next) * h / radiansPerCount_;
-        s.countsPerSecond = next / radiansPerCount_;
+        turned += 0.5 * (w + next) * h;
+        w = next;
     }
+    s.amperes = i;
+    s.counts += turned / radiansPerCount_;
+    s.countsPerSecond = w / radiansPerCount_;
     return limited;
 }
 
