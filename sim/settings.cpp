@@ -162,6 +162,8 @@ std::string_view ModuleOptionsHelp() {
                            (integers, 16.16 numbers, H.L, dotted quads, MAC, text as for the above)
   --supply-voltage V       supply seen by the motor model (default 24.0; below 18 V warns)
   --manual-clock           the motor model moves only when advanced through the class API
+  --manage-interface IF    on an address change, really move IF's address with `ip`
+                           (accepted only in a private test namespace, KRAVENT_IN_NETNS=1)
 Motor (SI units; COMMAND 32767 drives OUPUTVOLTAGEMAX, CURRENTMAX bounds the current):
   --motor-resistance OHM   armature resistance (default 2.0)
   --motor-inductance H     armature inductance (default 0.0005)
@@ -172,8 +174,6 @@ Motor (SI units; COMMAND 32767 drives OUPUTVOLTAGEMAX, CURRENTMAX bounds the cur
   --encoder-counts N       encoder counts per revolution (default 2000)
   --motion physical|ideal  ideal: the motor follows the ACCELERATION, DECELERATION and
                            TOPSPEED profile exactly, whatever the gains (default physical)
-  --manage-interface IF    on an address change, really move IF's address with `ip`
-                           (accepted only in a private test namespace, KRAVENT_IN_NETNS=1)
 Faults:
   --delay-ms N             delay every answer by N ms
   --silent                 never answer
