@@ -161,10 +161,14 @@ TEST_F(LogFileTest, TwoProcessesLoggingAtOnceLeaveWholeRecords) {
 
 TEST_F(LogFileTest, ReadersCopyWholeMessagesWhileOtherThreadsLog) {
     auto child = Start({"race", "200"});
+    const std::string unwritten = child->ReadLine();
     EXPECT_EQ(child->Wait(), 0) << "a reader copied a torn last-error text";
+    ASSERT_EQ(unwritten.rfind("unwritten ", 0), 0u) << unwritten;
     const std::string log = Log();
     ASSERT_EQ(log.compare(0, kHeader.size(), kHeader), 0);
-    EXPECT_EQ(Records(log.substr(kHeader.size())).size(), 400u);
+    // On a machine loaded enough, a writer may give up at the lock's 500 ms limit; every
+    // record is either in the file or counted as given up, none is lost unnoticed.
+    EXPECT_EQ(Records(log.substr(kHeader.size())).size() + std::stoul(unwritten.substr(10)), 400u);
 }
 
 }  // namespace

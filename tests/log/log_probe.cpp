@@ -8,7 +8,8 @@
 //   hold                               take the log lock, print "held", keep it until
 //                                      stdin closes
 //   race COUNT                         log COUNT times on two threads while two more
-//                                      copy the last error; exit status 1 on a torn copy
+//                                      copy the last error; prints "unwritten N" (records
+//                                      given up at the lock's limit); exit 1 on a torn copy
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -77,10 +78,11 @@ int Race(int argc, char** argv) {
     const std::string messages[2] = {std::string(200, 'a') + "\t(WriterA)", std::string(40, 'b') + "\t(WriterB)"};
     std::atomic<int> writersLeft{2};
     std::atomic<bool> torn{false};
+    std::atomic<int> unwritten{0};  // records given up after the lock's time limit
     std::vector<std::thread> threads;
     for (const std::string& message : messages) {
         threads.emplace_back([&, message] {
-            for (int i = 0; i < count; ++i) kravent::WriteErrorLog(message, "10.0.0.1");
+            for (int i = 0; i < count; ++i) unwritten += kravent::WriteErrorLog(message, "10.0.0.1") ? 0 : 1;
             writersLeft.fetch_sub(1);
         });
     }
@@ -93,6 +95,7 @@ int Race(int argc, char** argv) {
         });
     }
     for (std::thread& thread : threads) thread.join();
+    PrintLine("unwritten " + std::to_string(unwritten.load()));
     return torn.load() ? 1 : 0;
 }
 
