@@ -85,16 +85,13 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-// The log's full path: the directory of `modulePath` and the log's file name.
+// The log's full path: the platform's log directory for the library at `modulePath`,
+// and the log's file name.
 std::string LogFilePath(std::string_view modulePath) {
     const std::size_t separator = modulePath.rfind(platform::kPathSeparator);
-    std::string path;
-    if (separator != std::string_view::npos) {
-        path.assign(modulePath.substr(0, separator));
-        path += platform::kPathSeparator;
-    }
-    path += kLogFileName;
-    return path;
+    std::string directory;
+    if (separator != std::string_view::npos) directory.assign(modulePath.substr(0, separator + 1));
+    return platform::LogDirectory(directory) + std::string(kLogFileName);
 }
 
 bool Write(std::FILE* file, std::string_view piece) {

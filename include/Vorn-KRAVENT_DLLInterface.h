@@ -8,7 +8,11 @@
  * Result convention: every function returning bool returns true when the request
  * was accepted and false after a failure; the failure's message is then the
  * library-wide last-error text (Vorn_KRAVENT_GetLastError) and a record of the
- * error log file "Error_Vorn-KRAVENT_DLLInterface.log" beside the library.
+ * error log file "Error_Vorn-KRAVENT_DLLInterface.log". On Windows the file lies
+ * beside the DLL. On Linux it lies in the directory that the environment variable
+ * VORN_KRAVENT_LOG_DIR names, when set; else beside the shared library when that
+ * directory is writable; else in $XDG_STATE_HOME/Vorn-KRAVENT_DLLInterface (or
+ * ~/.local/state/Vorn-KRAVENT_DLLInterface without XDG_STATE_HOME).
  *
  * Threads: register functions only record requests; Vorn_KRAVENT_SendData_MAINPORT
  * has them sent by the connection's sender thread. Answers arrive through the

@@ -240,6 +240,12 @@ extern const char kPathSeparator;
 // `capacity` or more when the path did not fit, 0 on failure.
 std::size_t ModulePath(const char* moduleFileName, char* buffer, std::size_t capacity);
 
+// The directory of the error log, given the loaded library's directory (ending in the
+// separator, or empty for the current directory); the result is in the same form.
+// Windows: the library's directory. Linux: $VORN_KRAVENT_LOG_DIR when set; else the
+// library's directory when it is writable; else the user's state directory.
+std::string LogDirectory(const std::string& libraryDirectory);
+
 // The current local date and time as the system's regional settings show them (short
 // date, long time); a fixed local format where the system has no such settings.
 std::string LocalDateText();

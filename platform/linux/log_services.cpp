@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -204,10 +205,21 @@ const char* BaseName(const char* path) {
     return slash != nullptr ? slash + 1 : path;
 }
 
+// `name` is `fileName` itself or one of its versioned names ("fileName.1", "fileName.1.0.0").
+bool IsNameOrVersionedName(const char* name, const char* fileName) {
+    const std::size_t length = std::strlen(fileName);
+    if (std::strncmp(name, fileName, length) != 0) return false;
+    for (const char* rest = name + length; *rest != '\0'; ++rest) {
+        if (*rest != '.' || !std::isdigit(static_cast<unsigned char>(rest[1]))) return false;
+        while (std::isdigit(static_cast<unsigned char>(rest[1]))) ++rest;
+    }
+    return true;
+}
+
 int FindModule(dl_phdr_info* info, std::size_t, void* data) {
     auto* search = static_cast<ModuleSearch*>(data);
     if (info->dlpi_name == nullptr || info->dlpi_name[0] == '\0') return 0;
-    if (std::strcmp(BaseName(info->dlpi_name), search->fileName) != 0) return 0;
+    if (!IsNameOrVersionedName(BaseName(info->dlpi_name), search->fileName)) return 0;
     search->path = info->dlpi_name;
     return 1;
 }

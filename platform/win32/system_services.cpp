@@ -17,6 +17,8 @@ std::size_t ModulePath(const char* moduleFileName, char* buffer, std::size_t cap
     return GetModuleFileNameA(module, buffer, size);  // `size` when the path was cut
 }
 
+std::string LogDirectory(const std::string& libraryDirectory) { return libraryDirectory; }
+
 namespace {
 
 template <typename Format>

@@ -118,6 +118,45 @@ TEST_F(LogFileTest, HolderKilledWithTheLockReportsAbandonedOnceThenLogsNormally)
     EXPECT_EQ(Write({"0", "Again\t(C)"}), (Lines{"1", "last:Again\t(C)"}));
 }
 
+// Where the log goes when its own directory is not writable, or when it is chosen: the
+// probe runs as the unprivileged user `nobody` (uid 65534) from a directory of root's.
+TEST_F(LogFileTest, LogGoesToTheChosenOrTheStateDirectoryWhenItsOwnIsNotWritable) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to run the probe as another user";
+    const std::filesystem::path home = directory_.path() / "home";
+    const std::filesystem::path state = directory_.path() / "state";
+    std::filesystem::permissions(directory_.path(), std::filesystem::perms(0755));
+    for (const auto& owned : {home, state}) {
+        std::filesystem::create_directory(owned);
+        ASSERT_EQ(chown(owned.c_str(), 65534, 65534), 0);
+    }
+    const auto writeAsNobody = [&](const char* message) {
+        ChildProcess child("/usr/bin/setpriv",
+                           {"--reuid=65534", "--regid=65534", "--clear-groups", probe_.string(), "write", "0", message},
+                           StderrPath());
+        child.ReadLines();
+        EXPECT_EQ(child.Wait(), 0);
+    };
+    const std::string product = "Vorn-KRAVENT_DLLInterface/Error_Vorn-KRAVENT_DLLInterface.log";
+    const auto logAt = [](const std::filesystem::path& path) { return kravent::testing::WithoutTimes(ReadFile(path)); };
+
+    setenv("HOME", home.c_str(), 1);
+    unsetenv("XDG_STATE_HOME");
+    writeAsNobody("Home\t(A)");
+    EXPECT_EQ(logAt(home / ".local/state" / product), kHeader + "D\tT\tNone           \tHome\t(A)\r\n\r\n");
+
+    setenv("XDG_STATE_HOME", state.c_str(), 1);
+    writeAsNobody("State\t(B)");
+    EXPECT_EQ(logAt(state / product), kHeader + "D\tT\tNone           \tState\t(B)\r\n\r\n");
+
+    const std::filesystem::path chosen = state / "chosen";
+    setenv("VORN_KRAVENT_LOG_DIR", chosen.c_str(), 1);
+    EXPECT_EQ(Write({"0", "Chosen\t(C)"}), (Lines{"1", "last:Chosen\t(C)"}));  // as root: beside would do
+    unsetenv("VORN_KRAVENT_LOG_DIR");
+    EXPECT_EQ(logAt(chosen / "Error_Vorn-KRAVENT_DLLInterface.log"), kHeader + "D\tT\tNone           \tChosen\t(C)\r\n\r\n");
+    EXPECT_FALSE(std::filesystem::exists(LogPath()));
+    EXPECT_EQ(Warnings(), "");
+}
+
 // Splits the records of a log after its header; each ends with an empty line.
 std::vector<std::string> Records(const std::string& body) {
     std::vector<std::string> records;
