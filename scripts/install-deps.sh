@@ -6,6 +6,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   iproute2 util-linux procps
+  python3 python3-pytest python3-venv python3-pip python3-setuptools python3-wheel
   clang libclang-rt-14-dev
   python3 chromium tshark tcpdump
 )

@@ -1,0 +1,320 @@
+"""A connection to one module: reads, writes, commands and polling."""
+
+from __future__ import annotations
+
+import ctypes
+import ipaddress
+import queue
+import threading
+import time
+from typing import Any, Callable, Dict, Iterable, Iterator, List, NamedTuple, Optional, Type
+
+from ._library import DataCallback, EventCallback, library
+from ._log import LogWatch, log_path
+from ._records import RegisterValues, field_values
+from .errors import KraventConnectionError, KraventError, KraventTimeoutError
+from .registers import COMMANDS, RESET_WARNINGS, Access, Register, check_value, from_host, readable, register
+
+CONNECTED, ERROR = 1, 2  # Com_Event values; 0 is "disconnected"
+
+
+class Sample(NamedTuple):
+    """One answer of a poll: ``time`` is ``time.monotonic()`` at its arrival."""
+
+    time: float
+    values: Dict[str, Any]
+
+
+def _flag(record: RegisterValues, reg: Register, kind: str) -> bool:
+    return bool(getattr(record, f"{reg.name}_{kind}", False))
+
+
+def _decode(record: RegisterValues, regs: Iterable[Register]) -> Dict[str, Any]:
+    return {r.name: from_host(r, field_values(record, r)) for r in regs if _flag(record, r, "Received")}
+
+
+class _Pending:
+    """The one exchange a module waits for: the first answer that ``done`` accepts."""
+
+    def __init__(self, done: Callable[[RegisterValues], bool]) -> None:
+        self.done = done
+        self.record: Optional[RegisterValues] = None
+
+
+class Module:
+    """An open connection to the module at ``ip``; best used as a context manager::
+
+        with kravent.Module("192.168.0.20") as m:
+            print(m.read("VOLTAGE", "POSITION"))
+
+    Opening runs the library's module test and waits up to ``timeout`` seconds for the
+    TCP connection; it raises :class:`KraventConnectionError` when either fails.
+
+    Callbacks (``on_event`` and those of :meth:`start_polling`) run on the library's
+    notification thread, holding the interpreter lock like any Python thread. An
+    exception they raise is kept in :attr:`callback_errors` and never reaches the
+    library. A callback may call :meth:`close`: the connection is then closed on a
+    thread of its own once the callback has returned.
+    """
+
+    def __init__(self, ip: str, timeout: float = 5.0, on_event: Optional[Callable[[int], None]] = None) -> None:
+        self.ip = str(ipaddress.IPv4Address(ip))
+        self.timeout = timeout
+        self.callback_errors: List[BaseException] = []
+        self._library = library()
+        self._com = ctypes.c_void_p()
+        self._changed = threading.Condition()
+        self._event: Optional[int] = None
+        self._pending: Optional[_Pending] = None
+        self._poll_callback: Optional[Callable[[Sample], None]] = None
+        self._poll_registers: List[Register] = []
+        self._on_event = on_event
+        self._closing = False
+        self._closer: Optional[threading.Thread] = None
+        self._request = threading.Lock()  # one request at a time per connection
+        self._in_callback = threading.local()
+        # Kept for as long as the library may call them.
+        self._data_callback = DataCallback(self._on_data)
+        self._event_callback = EventCallback(self._on_com_event)
+        self._open()
+
+    # -- opening and closing ----------------------------------------------------------
+
+    def _open(self) -> None:
+        address = (ctypes.c_int32 * 4)(*ipaddress.IPv4Address(self.ip).packed)
+        watch = self._watch()
+        opened = self._library.Vorn_KRAVENT_OpenConnection_MAINPORT(
+            address, self._data_callback, self._event_callback, ctypes.byref(self._com))
+        if not opened:
+            raise self._error(KraventConnectionError, f"cannot open a connection to {self.ip}", watch)
+        with self._changed:
+            self._changed.wait_for(lambda: self._event is not None, self.timeout)
+            event = self._event
+        if event != CONNECTED:
+            self._close_now()
+            what = "timed out" if event is None else "failed"
+            raise KraventConnectionError(f"the TCP connection to {self.ip} {what}")
+
+    @property
+    def closed(self) -> bool:
+        """True once :meth:`close` has been called."""
+        return self._closing
+
+    def close(self) -> None:
+        """Closes the connection; safe to call twice and from inside a callback."""
+        if getattr(self._in_callback, "active", False):
+            with self._changed:
+                if self._closing:
+                    return
+                self._closing = True
+                self._closer = threading.Thread(target=self._close_now, name="kravent-close", daemon=True)
+                self._closer.start()
+            return
+        with self._changed:
+            first = not self._closing
+            self._closing = True
+            closer = self._closer
+        if closer is not None:
+            closer.join()
+        elif first:
+            self._close_now()
+
+    def _close_now(self) -> None:
+        self._closing = True
+        with self._changed:
+            self._changed.notify_all()
+        self._library.Vorn_KRAVENT_CloseConnection(ctypes.byref(self._com))
+
+    def __enter__(self) -> "Module":
+        return self
+
+    def __exit__(self, *exc: Any) -> None:
+        self.close()
+
+    # -- requests ---------------------------------------------------------------------
+
+    def read(self, *names: str, timeout: Optional[float] = None) -> Dict[str, Any]:
+        """Reads registers once: ``{"VOLTAGE": 24.0, "POSITION": 0}``."""
+        regs = [readable(name) for name in names]
+        with self._request:
+            self._check_open()
+            for reg in regs:
+                read = getattr(self._library, f"Vorn_KRAVENT_Read_{reg.name}")
+                self._require(read(False, self._com) if reg.pollable else read(self._com), f"read {reg.name}")
+            record = self._exchange(lambda rec: all(_flag(rec, r, "Received") for r in regs), timeout)
+        return _decode(record, regs)
+
+    def write(self, timeout: Optional[float] = None, **values: Any) -> None:
+        """Writes registers in one request: ``m.write(KP=1.5, INPUT=2000)``.
+
+        Every value is checked first (``TypeError``/``ValueError``); nothing is sent
+        unless all of them are valid.
+        """
+        checked = []
+        for name, value in values.items():
+            reg = register(name)
+            if reg.write is not Access.VALUE or reg.name == "WARNINGS":
+                hint = f" (use command({RESET_WARNINGS!r}))" if reg.name == "WARNINGS" else ""
+                raise ValueError(f"{reg.name} cannot be written{hint}")
+            checked.append((reg, check_value(reg, value)))
+        if not checked:
+            return
+        with self._request:
+            self._check_open()
+            for reg, value in checked:
+                self._require(self._call_write(reg, value), f"write {reg.name}")
+            self._exchange(lambda rec: all(_flag(rec, r, "Written") for r, _ in checked), timeout)
+
+    def command(self, name: str, timeout: Optional[float] = None) -> None:
+        """Runs a command: RESETCPU, SAVEUSERPARAMETERS, ..., HOMING, STOPHOMING, RESET_WARNINGS."""
+        name = name.upper()
+        if name not in COMMANDS:
+            raise ValueError(f"no command {name!r}; the commands are {', '.join(COMMANDS)}")
+        reg = register("WARNINGS" if name == RESET_WARNINGS else name)
+        function = "Vorn_KRAVENT_Reset_WARNINGS" if name == RESET_WARNINGS else f"Vorn_KRAVENT_Write_{name}"
+        with self._request:
+            self._check_open()
+            self._require(getattr(self._library, function)(self._com), name)
+            self._exchange(lambda rec: _flag(rec, reg, "Written"), timeout)
+
+    def _call_write(self, reg: Register, value: Any) -> bool:
+        write = getattr(self._library, f"Vorn_KRAVENT_Write_{reg.name}")
+        if reg.name in ("IPADDRESS", "SUBNETMASK"):
+            return write((ctypes.c_int32 * 4)(*value), self._com)
+        if reg.name in ("OPTIONS", "COMMUNICATIONOPTIONS"):
+            return write((ctypes.c_uint8 * 32)(*value), self._com)
+        if reg.name == "HOMINGOPTIONS":
+            return write(*value, self._com)
+        return write(value, self._com)
+
+    def _exchange(self, done: Callable[[RegisterValues], bool], timeout: Optional[float]) -> RegisterValues:
+        pending = _Pending(done)
+        with self._changed:
+            self._pending = pending
+        watch = self._watch()
+        try:
+            self._require(self._library.Vorn_KRAVENT_SendData_MAINPORT(self._com), "send the request", watch)
+            with self._changed:
+                answered = self._changed.wait_for(
+                    lambda: pending.record is not None or self._event != CONNECTED or self._closing,
+                    self.timeout if timeout is None else timeout)
+        finally:
+            with self._changed:
+                self._pending = None
+        if pending.record is not None:
+            return pending.record
+        if not answered:
+            raise self._error(KraventTimeoutError, f"no answer from {self.ip}", watch)
+        raise KraventConnectionError(f"the connection to {self.ip} is closed")
+
+    # -- polling ----------------------------------------------------------------------
+
+    def start_polling(self, registers: Iterable[str], period_ms: int, callback: Callable[[Sample], None]) -> None:
+        """Has the library ask for ``registers`` every ``period_ms`` milliseconds and hands
+        each answer to ``callback`` as a :class:`Sample`, on the library's thread."""
+        regs = [readable(name, pollable=True) for name in registers]
+        if isinstance(period_ms, bool) or not isinstance(period_ms, int) or period_ms <= 0:
+            raise ValueError(f"period_ms must be a positive int, not {period_ms!r}")
+        with self._request:
+            self._check_open()
+            self._require(self._library.Vorn_KRAVENT_RepetitiveAskReset(self._com), "reset the poll")
+            with self._changed:
+                self._poll_registers, self._poll_callback = regs, callback
+            for reg in regs:
+                self._require(getattr(self._library, f"Vorn_KRAVENT_Read_{reg.name}")(True, self._com), "poll")
+            self._require(self._library.Vorn_KRAVENT_RepetitiveAskSetTime(period_ms, self._com), "set the period")
+            self._require(self._library.Vorn_KRAVENT_RepetitiveAskStart(self._com), "start the poll")
+
+    def stop_polling(self) -> None:
+        """Stops the poll; no callback of it starts after this returns (one running may finish)."""
+        with self._request:
+            if not self._closing:
+                self._library.Vorn_KRAVENT_RepetitiveAskReset(self._com)
+            with self._changed:
+                self._poll_callback, self._poll_registers = None, []
+
+    def poll(self, registers: Iterable[str], period_ms: int = 100,
+             duration: Optional[float] = None) -> Iterator[Sample]:
+        """Polls ``registers`` and yields each :class:`Sample`, for ``duration`` seconds or
+        until the loop ends::
+
+            for sample in m.poll(["POSITION", "SPEED"], period_ms=10, duration=2.0):
+                print(sample.time, sample.values["POSITION"])
+        """
+        samples: "queue.SimpleQueue[Sample]" = queue.SimpleQueue()
+        self.start_polling(registers, period_ms, samples.put)
+        end = None if duration is None else time.monotonic() + duration
+        try:
+            while end is None or time.monotonic() < end:
+                wait = 0.5 if end is None else min(0.5, max(0.0, end - time.monotonic()))
+                try:
+                    yield samples.get(timeout=wait)
+                except queue.Empty:
+                    self._check_open()
+        finally:
+            self.stop_polling()
+
+    def poll_to_list(self, registers: Iterable[str], period_ms: int = 100, duration: float = 1.0) -> List[Sample]:
+        """All samples of a poll of ``duration`` seconds, for analysis."""
+        return list(self.poll(registers, period_ms, duration))
+
+    # -- the library's callbacks --------------------------------------------------------
+
+    def _on_data(self, values: Any, com: Any) -> None:
+        try:
+            arrived = time.monotonic()
+            record = RegisterValues.from_buffer_copy(values.contents)  # the library keeps its own
+            with self._changed:
+                if self._pending is not None and self._pending.record is None and self._pending.done(record):
+                    self._pending.record = record
+                    self._changed.notify_all()
+                callback = None if self._closing else self._poll_callback
+                regs = self._poll_registers
+            if callback is not None:
+                sample = Sample(arrived, _decode(record, regs))
+                if sample.values:
+                    self._run_user(callback, sample)
+        except BaseException as error:  # nothing may unwind into the library
+            self.callback_errors.append(error)
+
+    def _on_com_event(self, event: int, com: Any) -> None:
+        try:
+            with self._changed:
+                self._event = event
+                self._changed.notify_all()
+            if self._on_event is not None and not self._closing:
+                self._run_user(self._on_event, event)
+        except BaseException as error:
+            self.callback_errors.append(error)
+
+    def _run_user(self, callback: Callable[[Any], None], argument: Any) -> None:
+        self._in_callback.active = True
+        try:
+            callback(argument)
+        except BaseException as error:
+            self.callback_errors.append(error)
+        finally:
+            self._in_callback.active = False
+
+    # -- helpers ----------------------------------------------------------------------
+
+    def state(self) -> int:
+        """The connection state: 0 not connected, 1 connected, 2 error, 3 connecting, 4 closing."""
+        return 0 if self._closing else int(self._library.Vorn_KRAVENT_GetStateCommunication(self._com))
+
+    def _check_open(self) -> None:
+        if self._closing:
+            raise KraventConnectionError(f"the connection to {self.ip} is closed")
+        if self._event != CONNECTED:
+            raise KraventConnectionError(f"the connection to {self.ip} is lost (event {self._event})")
+
+    def _watch(self) -> LogWatch:
+        return LogWatch(log_path(self._library.path()))
+
+    def _require(self, ok: bool, what: str, watch: Optional[LogWatch] = None) -> None:
+        if not ok:
+            raise self._error(KraventError, f"cannot {what} ({self.ip})", watch)
+
+    def _error(self, kind: Type[KraventError], message: str, watch: Optional[LogWatch]) -> KraventError:
+        last = self._library.last_error()
+        return kind(message, last, watch.cause(last, self.ip) if watch else None)

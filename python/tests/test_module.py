@@ -1,0 +1,105 @@
+"""The package against kravent-sim: each test with a module of its own."""
+
+import ipaddress
+import statistics
+import threading
+
+import pytest
+
+import kravent
+from kravent import Halves, HomingOptions, KraventConnectionError, Options, Warnings
+
+LOCAL = "127.0.0.1"
+
+
+def test_scan_lists_the_module_with_its_identity(simulator):
+    simulator("--mac", "02:4B:52:00:00:07", "--name", "AXIS-7", "--version", "1.5")
+    assert kravent.scan() == [
+        kravent.ModuleInfo("02:4b:52:00:00:07", ipaddress.IPv4Address(LOCAL), Halves(2, 2), Halves(1, 5), "AXIS-7")
+    ]
+    assert kravent.version() == "Vorn-KRAVENT_DLLInterface_v1.00.00_140807"
+
+
+def test_read_gives_each_register_in_its_python_form(simulator):
+    homing = 5 << 20 | 4 << 16 | 3 << 12 | 2 << 8 | 1 << 7 | 1
+    simulator("--bind", LOCAL, "--name", "AXIS-1", "--set", "KP=2.5", "--set", "POSITION=-40",
+              "--set", "OPTIONS=0x28", "--set", f"HOMINGOPTIONS={homing}", "--mask", "255.255.0.0")
+    with kravent.Module(LOCAL) as m:
+        values = m.read("TYPE", "VOLTAGE", "POSITION", "KP", "MODULENAME", "IPADDRESS", "SUBNETMASK",
+                        "ETHERNETMAC", "OPTIONS", "WARNINGS", "HOMINGOPTIONS")
+    assert values == {
+        "TYPE": Halves(2, 2), "VOLTAGE": 24.0, "POSITION": -40, "KP": 2.5, "MODULENAME": "AXIS-1",
+        "IPADDRESS": ipaddress.IPv4Address(LOCAL), "SUBNETMASK": ipaddress.IPv4Address("255.255.0.0"),
+        "ETHERNETMAC": "02:4b:52:00:00:01", "OPTIONS": Options.BIT3 | Options.BIT5, "WARNINGS": Warnings(0),
+        "HOMINGOPTIONS": HomingOptions(1, True, 2, 3, 4, 5),
+    }
+    assert str(values["TYPE"]) == "2.2" and isinstance(values["POSITION"], int)
+
+
+def test_write_then_read_back_and_nothing_sent_when_a_value_is_out_of_range(simulator):
+    simulator("--bind", LOCAL)
+    written = dict(KP=1.5, INPUT=2000, TCPTIMEOUT=255, MODULENAME="AXIS-2", OPTIONS=Options.BIT0 | Options.BIT31,
+                   HOMINGOPTIONS=HomingOptions(15, False, 0, 1, 2, 3), SUBNETMASK="255.255.255.0")
+    with kravent.Module(LOCAL) as m:
+        ki = m.read("KI")
+        m.write(**written)
+        assert m.read(*written) == {k: ipaddress.IPv4Address(v) if k == "SUBNETMASK" else v
+                                    for k, v in written.items()}
+        for bad in (dict(TCPTIMEOUT=256), dict(REGULATIONMODE=6), dict(LOOPTIME=-1), dict(INPUT=2**31),
+                    dict(KD=32768.0), dict(MODULENAME="x" * 17), dict(IPADDRESS="10.0.0.256"),
+                    dict(HOMINGOPTIONS=(16, 0, 0, 0, 0, 0))):
+            with pytest.raises(ValueError):
+                m.write(KI=7.25, **bad)
+        with pytest.raises(TypeError):
+            m.write(KI=7.25, INPUT=1.5)
+        with pytest.raises(ValueError):
+            m.write(SPEED=1)
+        m.command("savEUserParameters")
+        assert m.read("KI") == ki
+
+
+def test_poll_every_10_ms_gives_timestamped_samples(simulator):
+    simulator("--bind", LOCAL)
+    with kravent.Module(LOCAL) as m:
+        samples = m.poll_to_list(["POSITION", "SPEED"], period_ms=10, duration=2.0)
+    times = [s.time for s in samples]
+    assert all(set(s.values) == {"POSITION", "SPEED"} for s in samples)
+    assert times == sorted(times)
+    # 200 ticks in 2 s; the bounds leave room for a loaded machine.
+    assert 100 <= len(samples) <= 210
+    assert 0.005 <= statistics.median(b - a for a, b in zip(times, times[1:])) <= 0.02
+
+
+@pytest.mark.parametrize("option, cause", [
+    (("--type", "2.3"), "This module is not compatible with this DLL\t(MakeInitialTYPETest)"),
+    (("--silent",), "Address IP not found on the network\t(MakeInitialTYPETest)"),
+])
+def test_open_fails_with_the_last_error_and_its_cause(simulator, option, cause):
+    simulator("--bind", LOCAL, *option)
+    with pytest.raises(KraventConnectionError) as failure:
+        kravent.Module(LOCAL)
+    assert failure.value.last_error == "Initial Test failed\t(Vorn_KRAVENT_OpenConnection_MAINPORT)"
+    assert failure.value.cause == cause
+    assert isinstance(failure.value, ConnectionError)
+
+
+def test_a_callback_may_raise_and_may_close_its_module(simulator):
+    simulator("--bind", LOCAL)
+    closed = threading.Event()
+    calls = []
+
+    def callback(sample):
+        calls.append(threading.get_ident())
+        if len(calls) == 1:
+            raise RuntimeError("from a callback")
+        m.close()
+        closed.set()
+
+    with kravent.Module(LOCAL) as m:
+        m.start_polling(["POSITION"], 1, callback)
+        assert closed.wait(10)
+        assert m.closed
+        with pytest.raises(KraventConnectionError):
+            m.read("POSITION")
+    assert len(calls) == 2 and calls[0] != threading.get_ident()
+    assert [str(e) for e in m.callback_errors] == ["from a callback"]
