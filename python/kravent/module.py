@@ -125,6 +125,11 @@ class Module:
             self._changed.notify_all()
         self._library.Vorn_KRAVENT_CloseConnection(ctypes.byref(self._com))
 
+    def __del__(self) -> None:
+        # The library must not keep calling callbacks that are being freed.
+        if getattr(self, "_com", None) and not getattr(self, "_closing", True):
+            self.close()
+
     def __enter__(self) -> "Module":
         return self
 

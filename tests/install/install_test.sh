@@ -49,6 +49,10 @@ LD_LIBRARY_PATH=$libdir expect "name INSTALLED" "$work/read_voltage_pc" 127.0.0.
 # The tool finds the library through its run path alone.
 expect INSTALLED "$prefix/bin/kravent" read 127.0.0.1 MODULENAME
 
+# Without VORN_KRAVENT_LOG_DIR the log lies beside the installed library, writable here.
+VORN_KRAVENT_LOG_DIR= "$prefix/bin/kravent" read 127.0.0.9 VOLTAGE > /dev/null 2>&1 || true
+grep -q "Initial Test failed" "$libdir/Error_Vorn-KRAVENT_DLLInterface.log"
+
 # Python: pip without a registry, the library found on the library path.
 cp -r "$source/python" "$work/python"
 "$python" -m venv --system-site-packages "$work/venv"
