@@ -2,7 +2,8 @@
 # Builds the Windows DLL for 32-bit (the product) and 64-bit Windows with MinGW-w64
 # and runs each build's tests under wine: the platform layer, the export table and
 # the exported C interface against simulated modules, each run in a private network
-# namespace. Installs nothing (.ci/run provides the cross-compilers and wine).
+# namespace. Then packs each build's distributable ZIP and checks it as a host would
+# use it. Installs nothing (.ci/run provides the cross-compilers and wine).
 #
 #   scripts/ci/windows.sh [NATIVE_BUILD_DIR]
 #
@@ -16,6 +17,7 @@ native=$(realpath -m "${1:-$root/build-wine-linux}")
 win32=$(realpath -m "${KRAVENT_WIN32_BUILD_DIR:-$root/build-win32}")
 win64=$(realpath -m "${KRAVENT_WIN64_BUILD_DIR:-$root/build-win64}")
 started=$(date +%s)
+jobs=$(nproc)
 
 # Configures DIR with ARGS; the generator and the arguments in the array first_time
 # count only for a new directory, since they are fixed at its first configuration.
@@ -43,7 +45,7 @@ for pair in "$win32:mingw-w64-i686" "$win64:mingw-w64-x86_64"; do
   first_time=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/${pair##*:}.cmake")
   # sim/ and cli/ are Linux programs: no tools in the Windows builds.
   configure "$dir" -DKRAVENT_BUILD_TOOLS=OFF -DKRAVENT_SIM_PROGRAM="$simulator"
-  cmake --build "$dir"
+  cmake --build "$dir" -j"$jobs"
   if [ "${pair##*:}" = mingw-w64-i686 ] && ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
     # Neither wine's 32-bit loader nor any 32-bit program starts on such a kernel.
     echo "== $(basename "$dir"): built; its tests cannot run here: this kernel executes no 32-bit programs"
@@ -52,8 +54,17 @@ for pair in "$win32:mingw-w64-i686" "$win64:mingw-w64-x86_64"; do
   fi
   echo "== $(basename "$dir"): tests under wine"
   log=$dir/windows-ctest.log
-  ctest --test-dir "$dir" -j2 --output-on-failure 2>&1 | tee "$log" || status=1
+  ctest --test-dir "$dir" -j"$jobs" --output-on-failure 2>&1 | tee "$log" || status=1
   summaries+=("$(basename "$dir"): $(grep -E 'tests passed|tests failed' "$log" | tail -n 1)")
+  echo "== $(basename "$dir"): distributable ZIP"
+  (cd "$dir" && cpack -G ZIP >/dev/null) || status=1
+  zip=$(ls "$dir"/Vorn-KRAVENT_DLLInterface-*-win*.zip)
+  if KRAVENT_SIM=$simulator "$root/tests/win32/check-package.sh" "$zip" "${pair##*-w64-}" 2>&1 | tee "$dir/package-check.log"; then
+    summaries+=("$(basename "$zip"): checked")
+  else
+    status=1
+    summaries+=("$(basename "$zip"): check FAILED")
+  fi
 done
 
 echo "== summary ($(($(date +%s) - started)) s)"
