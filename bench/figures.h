@@ -76,4 +76,38 @@ struct ScanFigures {
 
 ScanFigures MeasureScan(int scans, std::string& error);
 
+// The figures below come from kravent-bench-worker, which loads the library file given.
+// The library that this benchmark was built with.
+std::string OwnLibrary();
+
+struct ScaleFigures {
+    double answersMean = 0;   // answers per connection per second, mean over the connections
+    double answersWorst = 0;  // ... of the connection with the fewest
+    double latenessP99Us = 0;  // over the requests of every connection, at the modules
+    double cpuPercent = 0;     // the library's threads, of one core
+    double cpuUsPerExchange = 0;
+    double threads = 0;  // the library's threads while polling
+};
+
+// `connections` connections to the modules at 127.0.0.1 onwards, each polling VOLTAGE
+// and POSITION every `periodMs` for `seconds`.
+ScaleFigures MeasureScale(SimHost& modules, const std::string& library, int connections, int periodMs,
+                          double seconds, std::string& error);
+
+struct WorkerLoopFigures {
+    double perSecond = 0;
+    double cpuUsPerExchange = 0;  // the library's threads, the data callback included
+};
+
+// The closed loop of MeasureClosedLoop in a worker.
+WorkerLoopFigures MeasureWorkerClosedLoop(const std::string& library, int exchanges, std::string& error);
+
+struct IdleFigures {
+    double cpuPercent = 0;
+    double wakeupsPerSecond = 0;
+    double threads = 0;
+};
+
+IdleFigures MeasureWorkerIdle(const std::string& library, double seconds, std::string& error);
+
 }  // namespace kravent::bench

@@ -6,10 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <iterator>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "bench/alloc_counter.h"
 #include "bench/figures.h"
@@ -30,6 +32,10 @@ allocations of the exchange path. Runs only in a private network namespace.
   --exchanges N       timed exchanges per closed loop (default 20000)
   --poll-seconds S    length of each polling and idle figure (default 5)
   --dump DIR          write the request times of every polling figure to DIR/poll-*.csv
+  --baseline LIB      measure this other build of the library too, in the scale and
+                      comparison sections, interleaved with this build
+  --scale-seconds S   length of each scale figure (default 3)
+  --only-scale        run only the scale and comparison sections
 )";
 
 struct Options {
@@ -38,6 +44,9 @@ struct Options {
     int rounds = 2;
     int exchanges = 20000;
     double pollSeconds = 5;
+    std::string baseline;
+    double scaleSeconds = 3;
+    bool onlyScale = false;
 };
 
 bool Parse(int argc, char** argv, Options& o) {
@@ -49,9 +58,12 @@ bool Parse(int argc, char** argv, Options& o) {
         else if (arg == "--rounds" && hasValue) o.rounds = std::atoi(argv[++i]);
         else if (arg == "--exchanges" && hasValue) o.exchanges = std::atoi(argv[++i]);
         else if (arg == "--poll-seconds" && hasValue) o.pollSeconds = std::atof(argv[++i]);
+        else if (arg == "--baseline" && hasValue) o.baseline = argv[++i];
+        else if (arg == "--scale-seconds" && hasValue) o.scaleSeconds = std::atof(argv[++i]);
+        else if (arg == "--only-scale") o.onlyScale = true;
         else return false;
     }
-    return o.rounds >= 1 && o.exchanges >= 100 && o.pollSeconds >= 0.5;
+    return o.rounds >= 1 && o.exchanges >= 100 && o.pollSeconds >= 0.5 && o.scaleSeconds >= 0.5;
 }
 
 std::string Context(const Options& o, bool allocationCounting) {
@@ -75,6 +87,12 @@ public:
         : report_(report), modules_(modules), options_(options), round_(round) {}
 
     void Run() {
+        if (!options_.onlyScale) Sections();
+        ScaleSections();
+    }
+
+private:
+    void Sections() {
         std::string error;
         if (!modules_.Start("127.0.0.1", 1, error)) return Fail("simulator", error);
         Exchanges();
@@ -91,7 +109,6 @@ public:
         modules_.Stop(error);
     }
 
-private:
     static constexpr int kWarmup = 200;  // per block
     static constexpr int kBlocks = 20;
     static constexpr std::uint16_t kModulePort = 8010;
@@ -242,6 +259,95 @@ private:
         const std::string with = std::to_string(modules) + " modules";
         Add(section, "duration p50 with " + with, "ms", f.durationMs.p50);
         Add(section, "modules found with " + with, "count", f.found);
+    }
+
+    struct Build {
+        std::string label;
+        std::string library;
+    };
+
+    // This build and the baseline, in an order that alternates from figure to figure.
+    std::vector<Build> Builds(int turn) const {
+        std::vector<Build> builds{{"this build", OwnLibrary()}};
+        if (!options_.baseline.empty()) builds.push_back({"baseline", options_.baseline});
+        if ((turn + round_) % 2 == 1) std::reverse(builds.begin(), builds.end());
+        return builds;
+    }
+
+    void ScaleSections() {
+        static constexpr int kConnections[] = {1, 8, 32, 64};
+        std::string error;
+        if (!modules_.Start("127.0.0.1", 64, error)) return Fail("simulator", error);
+        error.clear();
+        int turn = 0;
+        for (const int periodMs : {1, 10}) {
+            const std::string section = "scale: VOLTAGE and POSITION every " + std::to_string(periodMs) + " ms";
+            for (const int n : kConnections) {
+                for (const Build& build : Builds(turn++)) {
+                    const ScaleFigures f =
+                        MeasureScale(modules_, build.library, n, periodMs, options_.scaleSeconds, error);
+                    if (!error.empty()) return Fail(section + ", " + build.label, error);
+                    const std::string at = "N=" + std::to_string(n) + ", " + build.label + ": ";
+                    Add(section, at + "answers/s per connection, mean", "1/s", f.answersMean);
+                    Add(section, at + "answers/s per connection, worst", "1/s", f.answersWorst);
+                    Add(section, at + "lateness p99", "us", f.latenessP99Us);
+                    Add(section, at + "library CPU, of one core", "%", f.cpuPercent);
+                    Add(section, at + "library CPU per polled exchange", "us", f.cpuUsPerExchange);
+                    Add(section, at + "library threads", "count", f.threads);
+                    if (build.label != "this build") continue;
+                    if (n == 1 || n == 32)
+                        report_.Goal("library CPU per polled exchange at most 20 us (N=" + std::to_string(n) +
+                                         ", " + std::to_string(periodMs) + " ms)",
+                                     round_, f.cpuUsPerExchange <= 20);
+                    if (n == 32 && periodMs == 1)
+                        report_.Goal("N=32 at 1 ms: every connection at 990 answers/s or more", round_,
+                                     f.answersWorst >= 990);
+                }
+            }
+        }
+        modules_.Stop(error);
+        if (!modules_.Start("127.0.0.1", 1, error)) return Fail("simulator", error);
+        CompareBuilds();
+        modules_.Stop(error);
+    }
+
+    // The closed loop and an idle connection of each build, with libmodbus in the same
+    // blocks, so that a change of the machine's load meets all of them alike.
+    void CompareBuilds() {
+        constexpr int kCompareBlocks = 5;
+        const std::string section = "builds compared (closed loop of 11 registers; libmodbus in the same blocks)";
+        std::vector<Build> builds = Builds(0);
+        std::vector<double> seconds(builds.size()), cpuUs(builds.size());
+        ExchangeFigures modbus;
+        const int perBlock = options_.exchanges / kCompareBlocks;
+        for (int block = 0; block < kCompareBlocks; ++block) {
+            std::string error;
+            for (std::size_t b = 0; b < builds.size(); ++b) {
+                const WorkerLoopFigures f = MeasureWorkerClosedLoop(builds[b].library, perBlock, error);
+                if (!error.empty()) return Fail(section + ", " + builds[b].label, error);
+                seconds[b] += perBlock / f.perSecond;
+                cpuUs[b] += f.cpuUsPerExchange / kCompareBlocks;
+            }
+            modbus.Append(MeasureModbus(kWarmup, perBlock, error));
+            if (!error.empty()) return Fail(section + ", libmodbus", error);
+        }
+        Add(section, "libmodbus exchanges per second", "1/s", modbus.PerSecond());
+        for (std::size_t b = 0; b < builds.size(); ++b) {
+            const double rate = perBlock * kCompareBlocks / seconds[b];
+            Add(section, builds[b].label + ": exchanges per second", "1/s", rate);
+            Add(section, builds[b].label + ": as a ratio of libmodbus", "x", rate / modbus.PerSecond());
+            Add(section, builds[b].label + ": library CPU per exchange", "us", cpuUs[b]);
+            if (builds[b].label == "this build")
+                report_.Goal("closed loop at least as fast as libmodbus (worker)", round_, rate >= modbus.PerSecond());
+        }
+        for (const Build& build : builds) {
+            std::string error;
+            const IdleFigures f = MeasureWorkerIdle(build.library, options_.pollSeconds, error);
+            if (!error.empty()) return Fail(section + ", idle " + build.label, error);
+            Add(section, build.label + ": idle connection, library CPU of one core", "%", f.cpuPercent);
+            Add(section, build.label + ": idle connection, wake-ups per second", "1/s", f.wakeupsPerSecond);
+            Add(section, build.label + ": idle connection, library threads", "count", f.threads);
+        }
     }
 
     Report& report_;

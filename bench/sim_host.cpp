@@ -74,18 +74,20 @@ public:
         return "ok";
     }
 
-    std::vector<std::int64_t> TakeFrameTimes() {
-        std::vector<std::int64_t> times;
+    // Per module, in the order of their addresses.
+    std::vector<std::vector<std::int64_t>> TakeFrameTimes() {
+        std::vector<std::vector<std::int64_t>> all;
         for (auto& module : modules_) {
+            std::vector<std::int64_t>& times = all.emplace_back();
             for (const sim::ReceivedFrame& f : module->ReceivedFrames()) {
                 if (f.connection == sim::kUdpConnection) continue;
                 times.push_back(
                     std::chrono::duration_cast<std::chrono::nanoseconds>(f.received.time_since_epoch()).count());
             }
             module->Log().ClearFrames();
+            std::sort(times.begin(), times.end());
         }
-        std::sort(times.begin(), times.end());
-        return times;
+        return all;
     }
 
 private:
@@ -107,9 +109,12 @@ private:
         } else if (verb == "stop") {
             WriteLine(out, host.Stop());
         } else if (verb == "frames") {
-            const std::vector<std::int64_t> times = host.TakeFrameTimes();
-            WriteLine(out, std::to_string(times.size()));
-            WriteAll(out, times.data(), times.size() * sizeof(std::int64_t));
+            const std::vector<std::vector<std::int64_t>> all = host.TakeFrameTimes();
+            WriteLine(out, std::to_string(all.size()));
+            for (const std::vector<std::int64_t>& times : all) {
+                WriteLine(out, std::to_string(times.size()));
+                WriteAll(out, times.data(), times.size() * sizeof(std::int64_t));
+            }
         } else if (verb == "quit") {
             break;
         } else {
@@ -170,12 +175,23 @@ bool SimHost::Start(const std::string& firstAddress, int count, std::string& err
 
 bool SimHost::Stop(std::string& error) { return Command("stop", error); }
 
-std::vector<std::int64_t> SimHost::TakeFrameTimes() {
+std::vector<std::vector<std::int64_t>> SimHost::TakeFrameTimesByModule() {
     std::string reply;
     Command("frames", reply);
-    const auto count = static_cast<std::size_t>(std::strtoull(reply.c_str(), nullptr, 10));
-    std::vector<std::int64_t> times(count);
-    if (!ReadAll(fromChild_, times.data(), count * sizeof(std::int64_t))) times.clear();
+    std::vector<std::vector<std::int64_t>> all(std::strtoull(reply.c_str(), nullptr, 10));
+    for (std::vector<std::int64_t>& times : all) {
+        if (!ReadLine(fromChild_, reply)) return {};
+        times.resize(std::strtoull(reply.c_str(), nullptr, 10));
+        if (!ReadAll(fromChild_, times.data(), times.size() * sizeof(std::int64_t))) return {};
+    }
+    return all;
+}
+
+std::vector<std::int64_t> SimHost::TakeFrameTimes() {
+    std::vector<std::int64_t> times;
+    for (const std::vector<std::int64_t>& module : TakeFrameTimesByModule())
+        times.insert(times.end(), module.begin(), module.end());
+    std::sort(times.begin(), times.end());
     return times;
 }
 

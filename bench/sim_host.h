@@ -29,6 +29,8 @@ public:
     // The arrival times (steady clock, ns) of the TCP frames received since the
     // previous call, oldest first; the modules keep only their latest 10000 frames.
     std::vector<std::int64_t> TakeFrameTimes();
+    // The same, one list per module in the order of their addresses.
+    std::vector<std::vector<std::int64_t>> TakeFrameTimesByModule();
 
 private:
     bool Command(const std::string& line, std::string& reply);

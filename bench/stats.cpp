@@ -55,6 +55,7 @@ ScheduleReport AnalyseSchedule(const std::vector<std::int64_t>& times, std::int6
     for (std::size_t i = 0; i < times.size(); ++i)
         lateness.push_back(static_cast<double>(times[i] - phase - slots[i] * periodNs) / 1000.0);
     r.latenessUs = Summarise(lateness);
+    r.latenessSamplesUs = lateness;
 
     const std::size_t third = times.size() / 3;
     if (third > 0) {

@@ -32,6 +32,7 @@ struct ScheduleReport {
     // How fast lateness grows: the median lateness of the last third of the requests
     // against that of the first third, per second between them. Robust to outliers.
     double driftUsPerSecond = 0;
+    std::vector<double> latenessSamplesUs;  // of every request, in order
 };
 
 // `times` are the arrival times of the requests (ascending, ns). The ticks lie on the
