@@ -1,16 +1,19 @@
-// Periodic timers: each live timer has a thread of its own that sleeps until its next
-// absolute deadline on the steady clock and sets its event. Deadlines advance by whole
-// periods from the start, so the period does not drift; deadlines missed while the
-// machine was busy are skipped rather than caught up in a burst.
+// Periodic timers: one library thread keeps the deadlines of every timer, as the
+// multimedia timer serves all timers of a process from one thread. It sleeps until the
+// earliest absolute deadline on the steady clock and sets the event of each timer that
+// is due. Deadlines advance by whole periods from the timer's start, so the period does
+// not drift; deadlines missed while the machine was busy are skipped rather than caught
+// up in a burst. The thread runs while at least one timer lives.
 #include "platform/platform.h"
 
 #include <sys/prctl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <map>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace kravent::platform {
 
@@ -19,86 +22,108 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 struct PeriodicTimer {
-    PeriodicTimer(std::uint32_t periodMs, Event& event) : period(periodMs), target(event) {}
-
-    void Run(Clock::time_point start) {
-        // The finest resolution: no timer slack (50 us by default) on this thread's wake-ups.
-        ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-        Clock::time_point deadline = start + period;
-        std::unique_lock lock(mutex);
-        while (!killed.wait_until(lock, deadline, [this] { return stop; })) {
-            target.Set();
-            const Clock::time_point now = Clock::now();
-            deadline += period;
-            if (deadline <= now) deadline += ((now - deadline) / period + 1) * period;
-        }
-    }
-
-    const std::chrono::milliseconds period;
-    Event& target;
-    std::mutex mutex;
-    std::condition_variable killed;
-    bool stop = false;
-    std::thread thread;
+    std::uint32_t id;
+    Clock::duration period;
+    Event* target;
+    Clock::time_point deadline;
 };
 
-void Finish(PeriodicTimer& timer) {
-    {
-        std::lock_guard lock(timer.mutex);
-        timer.stop = true;
-        timer.killed.notify_one();
-    }
-    timer.thread.join();
-}
-
-class TimerRegistry {
+class TimerService {
 public:
-    ~TimerRegistry() {
-        for (auto& [id, timer] : timers_) Finish(*timer);
+    ~TimerService() {
+        std::unique_lock lock(mutex_);
+        timers_.clear();
+        StopThread(lock);
     }
 
     std::uint32_t Start(std::uint32_t periodMs, Event& target) {
-        auto timer = std::make_unique<PeriodicTimer>(periodMs, target);
-        std::lock_guard lock(mutex_);
+        const auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::milliseconds(periodMs));
+        std::unique_lock lock(mutex_);
+        if (!thread_.joinable()) {
+            try {
+                thread_ = std::thread(&TimerService::Run, this, generation_);
+            } catch (...) {
+                return 0;
+            }
+        }
         const std::uint32_t id = FreeId();
         try {
-            timer->thread = std::thread(&PeriodicTimer::Run, timer.get(), Clock::now());
+            timers_.push_back({id, period, &target, Clock::now() + period});
         } catch (...) {
             return 0;
         }
-        timers_.emplace(id, std::move(timer));
+        changed_.notify_all();  // the new deadline may be the earliest
         return id;
     }
 
+    // When it returns, the timer's event is set no more: events are set under the lock.
     void Kill(std::uint32_t id) {
-        std::unique_ptr<PeriodicTimer> timer;
-        {
-            std::lock_guard lock(mutex_);
-            const auto found = timers_.find(id);
-            if (found == timers_.end()) return;
-            timer = std::move(found->second);
-            timers_.erase(found);
-        }
-        Finish(*timer);
+        std::unique_lock lock(mutex_);
+        const auto found = std::find_if(timers_.begin(), timers_.end(), [&](const auto& t) { return t.id == id; });
+        if (found == timers_.end()) return;
+        timers_.erase(found);
+        if (timers_.empty()) StopThread(lock);
     }
 
 private:
+    // Serves the timers until the generation changes: a thread that is ending never
+    // serves beside its successor.
+    void Run(std::uint64_t generation) {
+        // The finest resolution: no timer slack (50 us by default) on this thread's wake-ups.
+        ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+        std::unique_lock lock(mutex_);
+        while (generation_ == generation) {
+            if (timers_.empty()) {
+                changed_.wait(lock);
+                continue;
+            }
+            const Clock::time_point now = Clock::now();
+            Clock::time_point earliest = Clock::time_point::max();
+            for (PeriodicTimer& t : timers_) {
+                if (t.deadline <= now) {
+                    t.target->Set();
+                    t.deadline += t.period;
+                    if (t.deadline <= now) t.deadline += ((now - t.deadline) / t.period + 1) * t.period;
+                }
+                earliest = std::min(earliest, t.deadline);
+            }
+            changed_.wait_until(lock, earliest);
+        }
+    }
+
+    // Ends the thread and waits for it.
+    void StopThread(std::unique_lock<std::mutex>& lock) {
+        if (!thread_.joinable()) return;
+        ++generation_;
+        changed_.notify_all();
+        std::thread ended = std::move(thread_);
+        lock.unlock();
+        ended.join();
+        lock.lock();
+    }
+
     // The next identifier after the last one given that is neither 0 nor alive.
     std::uint32_t FreeId() {
+        const auto alive = [this](std::uint32_t id) {
+            return std::any_of(timers_.begin(), timers_.end(), [&](const auto& t) { return t.id == id; });
+        };
         do {
             ++lastId_;
-        } while (lastId_ == 0 || timers_.count(lastId_) != 0);
+        } while (lastId_ == 0 || alive(lastId_));
         return lastId_;
     }
 
     std::mutex mutex_;
-    std::map<std::uint32_t, std::unique_ptr<PeriodicTimer>> timers_;
+    std::condition_variable changed_;
+    std::vector<PeriodicTimer> timers_;
     std::uint32_t lastId_ = 0;
+    std::uint64_t generation_ = 0;  // of the thread that serves the timers
+    std::thread thread_;
 };
 
-TimerRegistry& Timers() {
-    static TimerRegistry registry;
-    return registry;
+TimerService& Timers() {
+    static TimerService service;
+    return service;
 }
 
 }  // namespace

@@ -60,12 +60,16 @@ TEST(LinuxThreads, ThreadThatLostItsLastClientInsideANotificationIsJoinedByTheNe
     EXPECT_EQ(ThreadsOfThisProcess(), idle);
 }
 
-TEST(LinuxThreads, TimerThreadLivesOnlyWhileItsTimerRuns) {
+TEST(LinuxThreads, OneTimerThreadServesEveryTimerWhileAnyRuns) {
     const int idle = ThreadsOfThisProcess();
     platform::Event tick(false);
-    const std::uint32_t id = platform::StartPeriodicTimer(50, tick);
+    const std::uint32_t first = platform::StartPeriodicTimer(50, tick);
     EXPECT_EQ(ThreadsOfThisProcess(), idle + 1);
-    platform::KillPeriodicTimer(id);
+    const std::uint32_t second = platform::StartPeriodicTimer(1, tick);
+    EXPECT_EQ(ThreadsOfThisProcess(), idle + 1);
+    platform::KillPeriodicTimer(first);
+    EXPECT_EQ(ThreadsOfThisProcess(), idle + 1);
+    platform::KillPeriodicTimer(second);
     EXPECT_EQ(ThreadsOfThisProcess(), idle);
 }
 

@@ -49,6 +49,26 @@ TEST(PeriodicTimer, OneMillisecondPeriodWorks) {
     EXPECT_LT(elapsed, 5000u);
 }
 
+// One thread serves every timer: a short period started while a long deadline is
+// awaited is served on time, and a timer keeps its period beside a faster one.
+TEST(PeriodicTimer, TimersOfDifferentPeriodsShareTheService) {
+    Event never(false);
+    Event fast(false);
+    Event slow(false);
+    const std::uint32_t distant = StartPeriodicTimer(kMaxTimerPeriodMs, never);
+    const std::uint64_t start = SteadyMilliseconds();
+    const std::uint32_t a = StartPeriodicTimer(20, fast);
+    ASSERT_EQ(fast.Wait(5000), WaitResult::Signaled);
+    EXPECT_GE(SteadyMilliseconds() - start, 19u);
+    const std::uint32_t b = StartPeriodicTimer(100, slow);
+    const int slowSets = CountSets(slow, 1000);
+    KillPeriodicTimer(a);
+    KillPeriodicTimer(b);
+    KillPeriodicTimer(distant);
+    EXPECT_GE(slowSets, 7);
+    EXPECT_LE(slowSets, 11);
+}
+
 TEST(PeriodicTimer, KilledTimerNeverSetsItsEventAgain) {
     Event tick(false);
     const std::uint32_t id = StartPeriodicTimer(5, tick);
