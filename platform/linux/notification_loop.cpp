@@ -3,6 +3,7 @@
 #include "tcp_client_impl.h"
 
 #include <cerrno>
+#include <iterator>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <thread>
@@ -215,16 +216,17 @@ void NotificationLoop::Retire(TcpClient::Impl& client) {
 bool NotificationLoop::InDelivery(const TcpClient::Impl& client) { return FramesOnThisThread(client) > 0; }
 
 void NotificationLoop::Run(Runner& runner) {
+    // Several sockets ready at once are served from one wake-up.
+    epoll_event ready[32];
     for (;;) {
-        epoll_event ev{};
-        const int n = ::epoll_wait(runner.epollFd, &ev, 1, -1);
+        const int n = ::epoll_wait(runner.epollFd, ready, static_cast<int>(std::size(ready)), -1);
         if (n < 0 && errno != EINTR) break;
-        if (n == 1) {
-            if (ev.data.u64 == kWakeKey) {
+        for (int i = 0; i < n; ++i) {
+            if (ready[i].data.u64 == kWakeKey) {
                 std::uint64_t count = 0;
                 [[maybe_unused]] const ssize_t r = ::read(runner.wakeFd, &count, sizeof count);
             } else {
-                Dispatch(ev.data.u64, ev.events);
+                Dispatch(ready[i].data.u64, ready[i].events);
             }
         }
         std::lock_guard lock(mutex_);

@@ -84,6 +84,7 @@ void Thread::Stop() {
 bool Thread::IsCurrent() const { return tRunningBody == this; }
 
 bool Thread::SafePoint() {
+    if (!Suspended()) return false;  // the common case needs no lock
     std::unique_lock lock(impl_->mutex);
     const auto mayGo = [this] { return !Suspended() || Terminated(); };
     if (mayGo()) return false;
