@@ -72,8 +72,9 @@ SenderThread::Sent SenderThread::SendPackets(bool stopAtFailure) {
     return sent;
 }
 
+// No yield before the wait: the wait itself gives the processor up, and a yield that
+// finds another thread ready costs a switch of its own.
 SenderThread::Wait SenderThread::AwaitAck() {
-    platform::YieldThread();
     CComManagement& c = ComManagement;
     Hold(true);
     platform::WaitResult result = c.HevAck.Wait(kSenderWaitMs);

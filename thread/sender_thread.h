@@ -57,8 +57,7 @@ protected:
     // PacketsSent before its send and waiting for the reply between two of them. A
     // failed send is reported; with `stopAtFailure` no further packet goes out.
     Sent SendPackets(bool stopAtFailure);
-    // The 0 ms yield, then the wait for the acknowledgement of the last packet; the
-    // exchange ends with it.
+    // The wait for the acknowledgement of the last packet; the exchange ends with it.
     Wait AwaitAck();
     // Ends the exchange of a cycle that awaits no acknowledgement.
     void AbandonExchange();
