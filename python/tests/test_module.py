@@ -22,18 +22,20 @@ def test_scan_lists_the_module_with_its_identity(simulator):
 
 def test_read_gives_each_register_in_its_python_form(simulator):
     homing = 5 << 20 | 4 << 16 | 3 << 12 | 2 << 8 | 1 << 7 | 1
-    simulator("--bind", LOCAL, "--name", "AXIS-1", "--set", "KP=2.5", "--set", "POSITION=-40",
+    simulator("--bind", LOCAL, "--name", "AXIS-1", "--set", "KP=2.5", "--set", "INPUTMIN=-40",
               "--set", "OPTIONS=0x28", "--set", f"HOMINGOPTIONS={homing}", "--mask", "255.255.0.0")
     with kravent.Module(LOCAL) as m:
-        values = m.read("TYPE", "VOLTAGE", "POSITION", "KP", "MODULENAME", "IPADDRESS", "SUBNETMASK",
+        values = m.read("TYPE", "VOLTAGE", "POSITION", "INPUTMIN", "KP", "MODULENAME", "IPADDRESS", "SUBNETMASK",
                         "ETHERNETMAC", "OPTIONS", "WARNINGS", "HOMINGOPTIONS")
+    # The motor model moves VOLTAGE and POSITION: their forms only.
+    assert isinstance(values.pop("VOLTAGE"), float) and isinstance(values.pop("POSITION"), int)
     assert values == {
-        "TYPE": Halves(2, 2), "VOLTAGE": 24.0, "POSITION": -40, "KP": 2.5, "MODULENAME": "AXIS-1",
+        "TYPE": Halves(2, 2), "INPUTMIN": -40, "KP": 2.5, "MODULENAME": "AXIS-1",
         "IPADDRESS": ipaddress.IPv4Address(LOCAL), "SUBNETMASK": ipaddress.IPv4Address("255.255.0.0"),
         "ETHERNETMAC": "02:4b:52:00:00:01", "OPTIONS": Options.BIT3 | Options.BIT5, "WARNINGS": Warnings(0),
         "HOMINGOPTIONS": HomingOptions(1, True, 2, 3, 4, 5),
     }
-    assert str(values["TYPE"]) == "2.2" and isinstance(values["POSITION"], int)
+    assert str(values["TYPE"]) == "2.2"
 
 
 def test_write_then_read_back_and_nothing_sent_when_a_value_is_out_of_range(simulator):
