@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "Vorn-KRAVENT_DLLInterface.h"
+#include "platform/platform.h"
 
 namespace kravent::cli {
 
@@ -42,7 +43,8 @@ std::string LibraryLogPath() {
     std::error_code error;
     const std::filesystem::path library = std::filesystem::canonical(info.dli_fname, error);
     if (error) return {};
-    return (library.parent_path() / kLogFileName).string();
+    // Where the library puts its log (beside itself, or the chosen or state directory).
+    return platform::LogDirectory(library.parent_path().string() + "/") + kLogFileName;
 }
 
 LibraryLogWatch::LibraryLogWatch() : path_(LibraryLogPath()), start_(FileSize(path_)) {}

@@ -347,7 +347,7 @@ TEST(CliToolCauses, FailuresShowWhatTheLibraryLogged) {
     char pattern[] = "/tmp/kravent-causes-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     const std::string directory = pattern;
-    const std::string library = directory + "/libVorn-KRAVENT_DLLInterface.so";
+    const std::string library = directory + "/libVorn-KRAVENT_DLLInterface.so.1";  // the tool's soname
     ASSERT_EQ(RunProgram({"/bin/cp", KRAVENT_LIBRARY_PATH, library}), 0);
     RunOptions privateLog;
     privateLog.environment = {"LD_LIBRARY_PATH=" + directory};
