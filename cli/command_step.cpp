@@ -48,7 +48,10 @@ int StepAndPlot(Session& session, std::int32_t target, int periodMs, double dura
         return report.Failure("cannot ask for the step");
     RegisterValues before;
     std::string error;
-    if (!session.Exchange(before, error)) return report.Failure(error);
+    const auto answersTheStep = [&](const RegisterValues& answer) {
+        return ReceivedIn(answer, position) || WrittenIn(answer, Index("INPUT"));
+    };
+    if (!session.Exchange(before, error, answersTheStep)) return report.Failure(error);
     if (!ReceivedIn(before, position) || !WrittenIn(before, Index("INPUT")))
         return report.Failure("the module did not take the step's request");
     // The read is answered before the write takes effect: this is where the motor stood.

@@ -62,7 +62,8 @@ bool Session::Open(const std::int32_t ip[4], std::string& error) {
     return !Broken(error);
 }
 
-bool Session::Exchange(RegisterValues& values, std::string& error) {
+bool Session::Exchange(RegisterValues& values, std::string& error,
+                       const std::function<bool(const RegisterValues&)>& isAnswer) {
     {
         std::lock_guard lock(mutex_);
         answers_.clear();
@@ -71,10 +72,20 @@ bool Session::Exchange(RegisterValues& values, std::string& error) {
         error = "the library refused to send";
         return false;
     }
-    Answer answer;
-    if (NextAnswer(answer, kAnswerLimit, error) != Wait::kAnswer) return false;
-    values = answer.values;
-    return true;
+    const auto deadline = std::chrono::steady_clock::now() + kAnswerLimit;
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        Answer answer;
+        if (left.count() <= 0) {
+            error = "no answer from " + address_ + " within " + std::to_string(kAnswerLimit.count()) + " ms";
+            return false;
+        }
+        if (NextAnswer(answer, left, error) != Wait::kAnswer) return false;
+        if (!isAnswer || isAnswer(answer.values)) {
+            values = answer.values;
+            return true;
+        }
+    }
 }
 
 Session::Wait Session::NextAnswer(Answer& answer, std::chrono::milliseconds limit, std::string& error) {

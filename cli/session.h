@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -39,8 +40,12 @@ public:
     // Opens the connection to `ip` and waits for Com_Event 1. False with `error` when
     // the library refuses the open or the TCP connection fails or does not come.
     bool Open(const std::int32_t ip[4], std::string& error);
-    // Vorn_KRAVENT_SendData_MAINPORT, then waits for the answer to what was recorded.
-    bool Exchange(RegisterValues& values, std::string& error);
+    // Vorn_KRAVENT_SendData_MAINPORT, then waits for the answer to what was recorded:
+    // the first answer that `isAnswer` accepts (any answer without it). An answer to a
+    // poll that was on its way when polling stopped arrives after the send too; it is
+    // skipped, not taken for this request's answer.
+    bool Exchange(RegisterValues& values, std::string& error,
+                  const std::function<bool(const RegisterValues&)>& isAnswer = nullptr);
     enum class Wait { kAnswer, kTimeout, kBroken, kInterrupted };
     // The next answer that arrived (polling), waiting at most `limit` for it; `error`
     // says what went wrong unless an answer came.
