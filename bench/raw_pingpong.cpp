@@ -11,8 +11,8 @@
 
 #include "bench/figures.h"
 #include "bench/tcp_socket.h"
-#include "commanagement/frame.h"
-#include "commanagement/register_map.h"
+#include "protocol/frame.h"
+#include "protocol/register_map.h"
 
 namespace kravent::bench {
 

@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "Vorn-KRAVENT_DLLInterface.h"
-#include "commanagement/register_layout.h"
-#include "commanagement/value_codec.h"
+#include "protocol/register_layout.h"
+#include "protocol/value_codec.h"
 
 namespace kravent::cli {
 

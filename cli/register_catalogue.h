@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "commanagement/register_layout.h"
-#include "commanagement/register_map.h"
+#include "protocol/register_layout.h"
+#include "protocol/register_map.h"
 
 namespace kravent::cli {
 

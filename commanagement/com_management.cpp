@@ -7,42 +7,48 @@ namespace kravent {
 
 void CComManagement::RequestRead(int readIndex) {
     std::lock_guard<std::mutex> lock(RequestLock);
-    ReadFlag[static_cast<std::size_t>(readIndex)].store(true, std::memory_order_relaxed);
-    ReadRequest.store(true, std::memory_order_relaxed);
+    Requests.Read(readIndex);
 }
 
 void CComManagement::RequestRepetitive(int repetitiveIndex) {
     std::lock_guard<std::mutex> lock(RequestLock);
-    RepetitiveFlag[static_cast<std::size_t>(repetitiveIndex)].store(true, std::memory_order_relaxed);
-    RepetitiveRequest.store(true, std::memory_order_relaxed);
+    Requests.Repetitive(repetitiveIndex);
 }
 
 void CComManagement::RequestWrite(int writeIndex, const void* value, std::size_t size) {
-    const auto k = static_cast<std::size_t>(writeIndex);
-    const int slot = kWriteAreaLayout.slot[k];
     std::lock_guard<std::mutex> lock(RequestLock);
-    if (slot != kAbsent && size == wire::HostSize(kRegisters[kWriteList[k]].encoding))
-        std::memcpy(WriteValue + slot, value, size);
-    WriteFlag[k].store(true, std::memory_order_relaxed);
-    WriteRequest.store(true, std::memory_order_relaxed);
+    Requests.Write(writeIndex, value, size);
 }
 
 void CComManagement::RequestAllReads() {
     std::lock_guard<std::mutex> lock(RequestLock);
-    for (auto& flag : ReadFlag) flag.store(true, std::memory_order_relaxed);
-    ReadRequest.store(true, std::memory_order_relaxed);
+    Requests.AllReads();
 }
 
 void CComManagement::ClearAllReads() {
     std::lock_guard<std::mutex> lock(RequestLock);
-    for (auto& flag : ReadFlag) flag.store(false, std::memory_order_relaxed);
-    ReadRequest.store(false, std::memory_order_relaxed);
+    Requests.ClearReads();
 }
 
 void CComManagement::ClearRepetitive() {
     std::lock_guard<std::mutex> lock(RequestLock);
-    for (auto& flag : RepetitiveFlag) flag.store(false, std::memory_order_relaxed);
-    RepetitiveRequest.store(false, std::memory_order_relaxed);
+    Requests.ClearRepetitive();
+}
+
+bool CComManagement::FillPacketToSend() {
+    std::lock_guard<std::mutex> lock(RequestLock);
+    PacketCount.store(0);
+    AssemblePackets(Requests, Packets_, RegisterValues);
+    PacketCount.store(Packets_.count);
+    return true;
+}
+
+bool CComManagement::FillPacketToSendContinuous() {
+    std::lock_guard<std::mutex> lock(RequestLock);
+    PacketCount.store(0);
+    AssembleRepetitivePacket(Requests, Packets_, RegisterValues);
+    PacketCount.store(Packets_.count);
+    return true;
 }
 
 void CComManagement::SetIPAddressText(std::string_view text) {

@@ -12,10 +12,9 @@
 #include <string_view>
 
 #include "Vorn-KRAVENT_DLLInterface.h"
-#include "commanagement/frame.h"
-#include "commanagement/register_layout.h"
-#include "commanagement/register_map.h"
 #include "platform/platform.h"
+#include "protocol/reply_reassembly.h"
+#include "protocol/request_assembly.h"
 
 namespace kravent {
 
@@ -24,7 +23,6 @@ class TThreadSend;
 class TThreadSendContinuous;
 
 inline constexpr std::size_t kRxChunkSize = 540;
-inline constexpr std::size_t kPacketBufferCount = 3;
 inline constexpr std::size_t kIpTextCapacity = 16;  // "255.255.255.255" and its zero
 
 class CComManagement {
@@ -54,15 +52,11 @@ public:
     bool FillPacketToSendContinuous();
 
     // ---- Receive side (the thread that delivers the transport's notifications) ----
-    // Processes RxChunk[0, RxChunkLength).
-    void ReceivedRawData();
     // Processes all bytes of one notification, of any length: clears the Received
     // flags when the first packet of an exchange is being answered, then reassembles.
     void ReceivedRawData(const std::uint8_t* bytes, std::size_t count);
     // The reassembly alone, for further pieces of the same notification.
     void ReassembleReceivedBytes(const std::uint8_t* bytes, std::size_t count);
-    // Decodes the read answer in RxFrame[0, RxFrameLength + 2).
-    void ReceivedDataAnalyse();
 
     void SetIPAddressText(std::string_view text);
     std::string_view IpText() const { return {IPAddressText.data()}; }
@@ -80,16 +74,9 @@ public:
     Data_Received_MAINPORT_Callback DataReceived = nullptr;
     Com_Event_Callback ComEvent = nullptr;
 
-    // ---- Receive side -----------------------------------------------------------------
-    std::uint8_t RxChunk[kRxChunkSize] = {};
-    std::int32_t RxChunkLength = 0;
-    std::uint8_t RxFrame[wire::kMaxFrameSize] = {};
-    std::int32_t RxFrameLength = 0;
-    std::int32_t RxFill = 0;
-
     // ---- Packets of the current exchange --------------------------------------------
-    std::uint8_t PacketBuffer[kPacketBufferCount][wire::kPacketSize] = {};
-    std::int32_t PacketLength[kPacketBufferCount] = {};
+    // Written by the assembly, read by the sender that assembled them.
+    const PacketSet& Packets() const { return Packets_; }
     // Read by the receive side to tell whether packets of the exchange remain.
     std::atomic<std::int32_t> PacketCount{0};
     std::atomic<std::int32_t> PacketsSent{0};
@@ -105,43 +92,11 @@ public:
     // acknowledgement is then on its way.
     bool EndExchange(std::uint32_t exchange);
 
-    // ---- Summary flags and the pending-send state ---------------------------------
-    std::atomic<bool> ReadRequest{false};
-    std::atomic<bool> RepetitiveRequest{false};
-    std::atomic<bool> WriteRequest{false};
+    // The pending-send state: false from a trigger until its reply has been delivered.
     std::atomic<bool> ReplyReceived{true};
 
     // Values of the last answers, with Received and Written flags; hosts read it.
     ::RegisterValues RegisterValues{};
-
-    // ---- Write area: host-form value slots (kWriteAreaLayout) and one flag per entry -
-    alignas(4) std::uint8_t WriteValue[kWriteAreaSize] = {};
-    std::array<std::atomic<bool>, kWriteCount> WriteFlag{};
-
-    std::array<std::atomic<bool>, kReadCount> ReadFlag{};
-    std::array<std::atomic<bool>, kRepetitiveCount> RepetitiveFlag{};
-
-    std::array<char, kIpTextCapacity> IPAddressText{};
-
-    // ---- Assembly work fields (reset by every assembly) -----------------------------
-    std::uint8_t* CurrentPacket = PacketBuffer[0];
-    std::int32_t PacketPos = 0;
-    std::int32_t WriteFrameStart = 0;
-    std::int32_t ReadPayloadLength = 0;
-    std::int32_t WritePayloadLength = 0;
-    std::int32_t PacketSizeCheck = 0;
-    std::int32_t AnswerEstimate = 0;
-    bool PacketsExhausted = false;  // a further packet was needed but all three are used
-
-    // ---- Reassembly state ---------------------------------------------------------
-    std::int32_t RxWanted = static_cast<std::int32_t>(wire::kHeaderSize);
-    std::int32_t ChecksumErrorCount = 0;
-    bool RxInBody = false;
-    bool RxSkipping = false;  // discarding a frame too long for RxFrame
-
-    // Guards request flags and write values against the assembly's read-and-clear;
-    // never held across a wait, a send or a callback.
-    std::mutex RequestLock;
 
     // ---- Events and sender threads ------------------------------------------------
     // Auto-reset. Declared before the threads: they outlive them and the transport.
@@ -158,17 +113,16 @@ private:
     std::atomic<std::uint32_t> openExchange_{0};  // 0: none open
     std::atomic<std::uint32_t> exchangeCount_{0};
 
-    bool AddReadRegister(std::uint8_t address);
-    bool AddWriteRegister(std::uint8_t address);
-    void StartNextPacket(std::uint16_t frameType);
-    bool NoPacketLeft();
-    void CloseOpenFrame(std::int32_t frameStart, std::int32_t payloadLength);
-    void ResetAssembly();
-    void ClearWrittenFlags();
-    void MarkWritten(std::size_t writeIndex);
-    void ClearReceivedFlags();
-    void ResetReassembly();
-    void CompleteFrame();
+    // Guards the requests against the assembly's read-and-clear; never held across a
+    // wait, a send or a callback.
+    std::mutex RequestLock;
+    PendingRequests Requests;
+    PacketSet Packets_;
+
+    ReplyReassembler Reassembler;
+    std::uint8_t RxChunk[kRxChunkSize] = {};
+
+    std::array<char, kIpTextCapacity> IPAddressText{};
 };
 
 }  // namespace kravent

@@ -5,7 +5,7 @@
 #include "commanagement/com_management.h"
 #include "commanagement/delivery_scope.h"
 #include "ethernetcom/ethernet_com.h"
-#include "globalfunctions/error_log.h"
+#include "log/error_log.h"
 #include "thread/thread_send.h"
 #include "thread/thread_send_continuous.h"
 
@@ -76,9 +76,8 @@ void CComManagement::OnDataReceived(void* connection, std::int32_t, CEthernetCom
     for (bool first = true;; first = false) {
         std::int32_t count = static_cast<std::int32_t>(kRxChunkSize);
         transport->CopyReceived(c.RxChunk, &count, offset);
-        c.RxChunkLength = count;
         if (first) {
-            c.ReceivedRawData();
+            c.ReceivedRawData(c.RxChunk, static_cast<std::size_t>(std::max(count, 0)));
         } else if (count > 0) {
             c.ReassembleReceivedBytes(c.RxChunk, static_cast<std::size_t>(count));
         }

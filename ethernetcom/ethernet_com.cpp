@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "globalfunctions/error_log.h"
+#include "log/error_log.h"
 
 namespace kravent {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "commanagement/frame.h"
+#include "protocol/frame.h"
 #include "sim/frame_assembler.h"
 #include "sim/module_logic.h"
 

@@ -1,14 +1,13 @@
-// Feeds arbitrary byte streams to a connection's receive side, cut into notifications
-// by the input itself, and checks the reassembly state after every notification.
+// Feeds arbitrary byte streams to the main port's reply reassembly, cut into
+// notifications by the input itself, and checks the reassembly state after every step.
 //
-// Input: one mode byte (bit 0: answers to the first packet of an exchange; bit 1: hand
-// short pieces over through RxChunk), then pieces of [2-byte length][bytes].
+// Input: one mode byte (bit 0: each notification starts the record afresh, as answers
+// to the first packet of an exchange do), then pieces of [2-byte length][bytes].
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 
-#include "commanagement/com_management.h"
+#include "protocol/reply_reassembly.h"
 
 namespace {
 
@@ -16,38 +15,37 @@ void Check(bool condition) {
     if (!condition) __builtin_trap();
 }
 
-void CheckReassembly(const kravent::CComManagement& c) {
-    Check(c.RxFill >= 0 && c.RxFill < static_cast<std::int32_t>(sizeof c.RxFrame));
-    Check(c.RxWanted >= 1);
-    if (!c.RxInBody && !c.RxSkipping) Check(c.RxFill + c.RxWanted == 6);
-    if (c.RxInBody) Check(c.RxFill + c.RxWanted <= static_cast<std::int32_t>(sizeof c.RxFrame));
-    Check(!(c.RxInBody && c.RxSkipping));
+void CheckReassembly(const kravent::ReplyReassembler& r) {
+    constexpr std::size_t capacity = kravent::ReplyReassembler::kCapacity;
+    Check(r.Held() < capacity);
+    Check(r.Wanted() >= 1);
+    if (!r.InBody() && !r.Skipping()) Check(r.Held() + r.Wanted() == 6);
+    if (r.InBody()) Check(r.Held() + r.Wanted() <= capacity);
+    Check(!(r.InBody() && r.Skipping()));
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    auto c = std::make_unique<kravent::CComManagement>();
-    const std::uint8_t mode = data[0];
-    const int packets = (mode & 1) != 0 ? 1 : 2;
-    c->PacketCount.store(packets);
-    c->PacketsSent.store(packets);
+    auto reassembler = std::make_unique<kravent::ReplyReassembler>();
+    ::RegisterValues record{};
+    const bool afresh = (data[0] & 1) != 0;
 
     std::size_t at = 1;
     while (at + 2 <= size) {
         const std::size_t wanted = ((std::size_t{data[at]} << 8) | data[at + 1]) % 2048;
         at += 2;
         const std::size_t n = wanted < size - at ? wanted : size - at;
-        if ((mode & 2) != 0 && n <= sizeof c->RxChunk) {
-            std::memcpy(c->RxChunk, data + at, n);
-            c->RxChunkLength = static_cast<std::int32_t>(n);
-            c->ReceivedRawData();
-        } else {
-            c->ReceivedRawData(data + at, n);
+        if (afresh) kravent::ClearReceivedFlags(record);
+        for (std::size_t taken = 0; taken < n;) {
+            const kravent::ReplyStep step = reassembler->Take(data + at + taken, n - taken, record);
+            Check(step.taken <= n - taken);
+            Check(step.taken > 0 || step.failure != kravent::ReplyFailure::None);
+            taken += step.taken;
+            CheckReassembly(*reassembler);
         }
         at += n;
-        CheckReassembly(*c);
     }
     return 0;
 }

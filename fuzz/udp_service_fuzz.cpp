@@ -1,6 +1,6 @@
-// Feeds arbitrary datagrams to the library-wide UDP reassembly and its register
-// parser, as the module test, the scan and the address change receive them, and
-// checks the reassembly state and the scan table after every datagram.
+// Feeds arbitrary datagrams to the UDP service reassembly and its register walk, as
+// the module test, the scan and the address change receive them, and checks the
+// reassembly state and the scan table after every step.
 //
 // Input: one mode byte (bit 0: a module test is under way; bit 1: a scan is under
 // way; bits 2-4: the capacity of the scan array, 0 to 7), then datagrams of
@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "globalfunctions/udp_service.h"
+#include "protocol/service_frames.h"
 
 namespace {
 
@@ -42,11 +42,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (at < size) {
         const std::size_t wanted = data[at++];
         const std::size_t n = wanted < size - at ? wanted : size - at;
-        const std::int32_t countBefore = state->scan.count;
-        const bool received = kravent::ReceivedUDPRawData(*state, data + at, n, "127.0.0.1", 7010);
-        Check(received == (n != 0));
+        if (n > 0) kravent::BeginServiceDatagram(*state, "127.0.0.1");
+        for (std::size_t taken = 0; taken < n;) {
+            const std::int32_t countBefore = state->scan.count;
+            const kravent::ServiceStep step = kravent::TakeServiceBytes(*state, data + at + taken, n - taken);
+            Check(step.taken > 0 && step.taken <= n - taken);
+            taken += step.taken;
+            CheckState(*state, capacity, countBefore);
+        }
         at += n;
-        CheckState(*state, capacity, countBefore);
     }
     return 0;
 }

@@ -2,19 +2,18 @@
 
 #include <string>
 
-#include "commanagement/frame.h"
-#include "globalfunctions/address.h"
-#include "globalfunctions/error_log.h"
+#include "globalfunctions/address_in_use.h"
 #include "globalfunctions/service_receive.h"
 #include "globalfunctions/udp_service.h"
+#include "log/error_log.h"
 #include "platform/platform.h"
+#include "protocol/address_arrays.h"
 
 namespace kravent {
 
 namespace {
 constexpr std::uint32_t kAcknowledgeMs = 200;
 constexpr int kReceiveSize = 30;
-constexpr std::size_t kPayloadLength = 14;
 
 void ReportInterfaceFailure(void*, const char* interfaceAddress) {
     WriteErrorLog("Unable to send the IP address change on one network interface\t(ChangeIPAddress)", interfaceAddress);
@@ -25,16 +24,6 @@ bool Fail(const char* message, const std::string& ipText) {
     return false;
 }
 }  // namespace
-
-void BuildChangeIpFrame(const std::int32_t* macAddress, const std::int32_t* ipAddress,
-                        const std::int32_t* subnetMaskAddress, std::uint8_t (&frame)[22]) {
-    wire::WriteHeader(frame, wire::kChangeIpAddress, wire::kChangeIpWord);
-    std::uint8_t* p = frame + wire::kHeaderSize;
-    for (int k = 0; k < kMacAddressBytes; ++k) *p++ = static_cast<std::uint8_t>(macAddress[k]);
-    for (int k = 0; k < kIpAddressBytes; ++k) *p++ = static_cast<std::uint8_t>(ipAddress[k]);
-    for (int k = 0; k < kIpAddressBytes; ++k) *p++ = static_cast<std::uint8_t>(subnetMaskAddress[k]);
-    wire::CloseFrame(frame, kPayloadLength);
-}
 
 bool ChangeIPAddress(const std::int32_t* macAddress, const std::int32_t* ipAddress,
                      const std::int32_t* subnetMaskAddress) {
@@ -56,7 +45,7 @@ bool ChangeIPAddress(const std::int32_t* macAddress, const std::int32_t* ipAddre
     ResetUdpReassembly(LibraryUdpState());
     if (IsIPAddressInUse(ipAddress)) return Fail("The IP address is already in use\t(ChangeIPAddress)", newAddress);
 
-    std::uint8_t command[22];
+    std::uint8_t command[kChangeIpFrameSize];
     BuildChangeIpFrame(macAddress, ipAddress, subnetMaskAddress, command);
 
     bool acknowledged = false;

@@ -9,8 +9,4 @@ namespace kravent {
 bool ChangeIPAddress(const std::int32_t* macAddress, const std::int32_t* ipAddress,
                      const std::int32_t* subnetMaskAddress);
 
-// The 22-byte command frame that carries the MAC address, the new address and mask.
-void BuildChangeIpFrame(const std::int32_t* macAddress, const std::int32_t* ipAddress,
-                        const std::int32_t* subnetMaskAddress, std::uint8_t (&frame)[22]);
-
 }  // namespace kravent

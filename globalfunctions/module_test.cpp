@@ -2,16 +2,15 @@
 
 #include <string>
 
-#include "globalfunctions/address.h"
-#include "globalfunctions/error_log.h"
 #include "globalfunctions/service_receive.h"
 #include "globalfunctions/udp_service.h"
+#include "log/error_log.h"
 #include "platform/platform.h"
+#include "protocol/address_arrays.h"
 
 namespace kravent {
 
 namespace {
-constexpr std::uint8_t kTypeRequest[] = {0x00, 0x21, 0x00, 0x00, 0x00, 0x01, 0x00, 0xFF, 0xDD};
 constexpr std::uint32_t kAnswerTimeoutMs = 2000;
 constexpr int kReceiveSize = 30;
 constexpr char kNotFound[] = "Address IP not found on the network\t(MakeInitialTYPETest)";

@@ -2,16 +2,14 @@
 
 #include <algorithm>
 
-#include "globalfunctions/error_log.h"
 #include "globalfunctions/service_receive.h"
 #include "globalfunctions/udp_service.h"
+#include "log/error_log.h"
 #include "platform/platform.h"
 
 namespace kravent {
 
 namespace {
-// Read request for TYPE, VERSION, MODULENAME and ETHERNETMAC, with its checksum.
-constexpr std::uint8_t kScanRequest[] = {0x00, 0x21, 0x00, 0x00, 0x00, 0x04, 0x00, 0x01, 0x15, 0x11, 0xEA, 0xC8};
 constexpr int kReceiveSize = 50;
 // Room for the answers of hundreds of modules that all answer at once.
 constexpr int kReceiveQueueBytes = 4 << 20;

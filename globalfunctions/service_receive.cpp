@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "globalfunctions/error_log.h"
+#include "log/error_log.h"
 
 namespace kravent {
 

@@ -6,10 +6,10 @@
 #include "commanagement/delivery_scope.h"
 #include "ethernetcom/ethernet_com.h"
 #include "export_alias.h"
-#include "globalfunctions/address.h"
 #include "globalfunctions/module_test.h"
 #include "interface/connection_registry.h"
 #include "interface/failure.h"
+#include "protocol/address_arrays.h"
 
 namespace kravent {
 namespace {

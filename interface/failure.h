@@ -7,7 +7,7 @@
 #include <string_view>
 #include <type_traits>
 
-#include "globalfunctions/error_log.h"
+#include "log/error_log.h"
 
 namespace kravent {
 

@@ -1,9 +1,9 @@
 // Exported network services: the scan and the IP address change need no connection.
 #include "Vorn-KRAVENT_DLLInterface.h"
 #include "export_alias.h"
-#include "globalfunctions/error_log.h"
 #include "globalfunctions/ip_change.h"
 #include "globalfunctions/network_scan.h"
+#include "log/error_log.h"
 
 extern "C" int32_t Vorn_KRAVENT_ScanNetwork(ModuleScanRecord* Modules, int32_t Capacity) {
     try {

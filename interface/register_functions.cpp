@@ -10,11 +10,11 @@
 
 #include "Vorn-KRAVENT_DLLInterface.h"
 #include "commanagement/com_management.h"
-#include "commanagement/register_map.h"
-#include "commanagement/value_codec.h"
 #include "export_alias.h"
 #include "interface/connection_handle.h"
 #include "interface/failure.h"
+#include "protocol/register_map.h"
+#include "protocol/value_codec.h"
 
 namespace kravent {
 namespace {

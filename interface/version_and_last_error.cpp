@@ -4,9 +4,9 @@
 
 #include "Vorn-KRAVENT_DLLInterface.h"
 #include "export_alias.h"
-#include "globalfunctions/error_log.h"
-#include "globalfunctions/host_buffer.h"
 #include "interface/failure.h"
+#include "log/error_log.h"
+#include "log/host_buffer.h"
 
 namespace {
 

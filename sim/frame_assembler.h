@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "commanagement/frame.h"
+#include "protocol/frame.h"
 
 namespace kravent::sim {
 

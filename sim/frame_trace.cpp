@@ -5,9 +5,9 @@
 #include <chrono>
 #include <ctime>
 
-#include "commanagement/frame.h"
-#include "commanagement/register_map.h"
-#include "commanagement/value_codec.h"
+#include "protocol/frame.h"
+#include "protocol/register_map.h"
+#include "protocol/value_codec.h"
 
 namespace kravent::sim {
 

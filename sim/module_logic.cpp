@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "commanagement/frame.h"
+#include "protocol/frame.h"
 
 namespace kravent::sim {
 

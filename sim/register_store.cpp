@@ -3,8 +3,8 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "commanagement/frame.h"
-#include "commanagement/value_codec.h"
+#include "protocol/frame.h"
+#include "protocol/value_codec.h"
 
 namespace kravent::sim {
 

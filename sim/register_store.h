@@ -9,7 +9,7 @@
 #include <mutex>
 #include <string_view>
 
-#include "commanagement/register_map.h"
+#include "protocol/register_map.h"
 
 namespace kravent::sim {
 

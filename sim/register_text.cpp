@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "commanagement/frame.h"
-#include "commanagement/value_codec.h"
+#include "protocol/frame.h"
+#include "protocol/value_codec.h"
 
 namespace kravent::sim {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "commanagement/register_map.h"
+#include "protocol/register_map.h"
 #include "sim/register_store.h"
 
 namespace kravent::sim {

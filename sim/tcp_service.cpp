@@ -10,7 +10,7 @@
 #include <array>
 #include <cerrno>
 
-#include "commanagement/frame.h"
+#include "protocol/frame.h"
 #include "sim/frame_assembler.h"
 
 namespace kravent::sim {

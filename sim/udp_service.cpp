@@ -8,7 +8,7 @@
 #include <array>
 #include <cstring>
 
-#include "commanagement/frame.h"
+#include "protocol/frame.h"
 #include "sim/frame_assembler.h"
 
 namespace kravent::sim {

@@ -2,7 +2,7 @@
 
 #include "commanagement/com_management.h"
 #include "ethernetcom/ethernet_com.h"
-#include "globalfunctions/error_log.h"
+#include "log/error_log.h"
 
 namespace kravent {
 
@@ -48,7 +48,7 @@ SenderThread::Sent SenderThread::SendPackets(bool stopAtFailure) {
         if (i == 0) exchange_ = c.BeginExchange();
         c.PacketsSent.fetch_add(1);
         CEthernetCom* transport = c.EthernetCom.load(std::memory_order_acquire);
-        if (transport == nullptr || !transport->SendData(c.PacketBuffer[k], c.PacketLength[k])) {
+        if (transport == nullptr || !transport->SendData(c.Packets().buffer[k], c.Packets().length[k])) {
             Report(messages_.sendFailed);
             sent.failed = true;
             sent.connectionLost = transport == nullptr || transport->Lost();
@@ -56,7 +56,7 @@ SenderThread::Sent SenderThread::SendPackets(bool stopAtFailure) {
                 sent.terminated = Terminated();
                 return sent;
             }
-        } else if (c.PacketLength[k] > 0) {
+        } else if (c.Packets().length[k] > 0) {
             sent.ackExpected = true;
         }
         if (Terminated()) {

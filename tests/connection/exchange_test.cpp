@@ -2,7 +2,7 @@
 // flags the host receives, the packets of a large request, time-outs and triggers.
 #include <atomic>
 
-#include "commanagement/frame.h"
+#include "protocol/frame.h"
 #include "tests/connection/connection_fixture.h"
 
 namespace kravent::test {

@@ -5,9 +5,9 @@
 #include <mutex>
 #include <vector>
 
-#include "commanagement/frame.h"
 #include "ethernetcom/ethernet_com.h"
-#include "globalfunctions/error_log.h"
+#include "log/error_log.h"
+#include "protocol/frame.h"
 #include "sim/module_simulator.h"
 
 namespace kravent {

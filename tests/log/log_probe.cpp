@@ -21,7 +21,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "globalfunctions/error_log.h"
+#include "log/error_log.h"
 #include "platform/platform.h"
 
 namespace {

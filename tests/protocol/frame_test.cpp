@@ -4,10 +4,10 @@
 #include <cmath>
 #include <limits>
 
-#include "commanagement/frame.h"
-#include "commanagement/register_map.h"
-#include "commanagement/value_codec.h"
-#include "protocol_support.h"
+#include "protocol/frame.h"
+#include "protocol/register_map.h"
+#include "protocol/value_codec.h"
+#include "test_frames.h"
 
 namespace kravent::test {
 namespace {

@@ -6,35 +6,18 @@
 #include <iterator>
 #include <sstream>
 
-#include "commanagement/frame.h"
-#include "globalfunctions/error_log.h"
+#include "log/error_log.h"
 
 namespace kravent::test {
 
-Bytes Frame(std::uint16_t type, const Bytes& payload) {
-    Bytes out{static_cast<std::uint8_t>(type >> 8), static_cast<std::uint8_t>(type), 0, 0,
-              static_cast<std::uint8_t>(payload.size() >> 8), static_cast<std::uint8_t>(payload.size())};
-    out.insert(out.end(), payload.begin(), payload.end());
-    const std::uint16_t sum = wire::FrameChecksum(out.data(), out.size());
-    out.push_back(static_cast<std::uint8_t>(sum >> 8));
-    out.push_back(static_cast<std::uint8_t>(sum));
-    return out;
-}
-
-Bytes Concat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
-
 Bytes Packet(const CComManagement& c, int k) {
-    const auto* p = c.PacketBuffer[k];
-    return Bytes(p, p + c.PacketLength[k]);
+    const auto* p = c.Packets().buffer[k];
+    return Bytes(p, p + c.Packets().length[k]);
 }
 
 std::vector<Bytes> Packets(const CComManagement& c) {
     std::vector<Bytes> out;
-    for (int k = 0; k < c.PacketCount.load(); ++k) out.push_back(Packet(c, k));
+    for (int k = 0; k < c.Packets().count; ++k) out.push_back(Packet(c, k));
     return out;
 }
 
@@ -66,7 +49,5 @@ std::string LoggedIpOf(std::string_view message) {
     while (!ip.empty() && ip.back() == ' ') ip.pop_back();
     return ip;
 }
-
-void Receive(CComManagement& c, const Bytes& bytes) { c.ReceivedRawData(bytes.data(), bytes.size()); }
 
 }  // namespace kravent::test

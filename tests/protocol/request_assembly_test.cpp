@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "commanagement/com_management.h"
-#include "commanagement/frame.h"
 #include "interface/connection_registry.h"
+#include "protocol/frame.h"
 #include "register_calls.h"
 
 namespace kravent::test {
@@ -46,8 +46,8 @@ TEST(RequestAssembly, SingleRegisterPackets) {
     CComManagement c;
     ASSERT_TRUE(Vorn_KRAVENT_Read_TYPE(Handle(c)));
     EXPECT_TRUE(c.FillPacketToSend());
-    ASSERT_EQ(c.PacketCount.load(), 1);
-    EXPECT_EQ(c.PacketLength[0], 9);
+    ASSERT_EQ(c.Packets().count, 1);
+    EXPECT_EQ(c.Packets().length[0], 9);
     EXPECT_EQ(Packet(c, 0), (Bytes{0x00, 0x21, 0x00, 0x00, 0x00, 0x01, 0x00, 0xFF, 0xDD}));
 
     ASSERT_TRUE(Vorn_KRAVENT_Write_RESETCPU(Handle(c)));
@@ -81,7 +81,7 @@ TEST(RequestAssembly, AllReadsTakeTwoPacketsByTheAnswerLimit) {
     EXPECT_EQ(packets[0], ReadRequest(Items(kReadCalls, 0, 34)));  // TYPE to DEADZONE
     EXPECT_EQ(packets[1], (Bytes{0x00, 0x21, 0x00, 0x00, 0x00, 0x0B, 0x48, 0x4B, 0x4C, 0x50, 0x51, 0x52, 0x53, 0x58,
                                  0x59, 0x5A, 0x5B, 0x12, 0x33}));
-    EXPECT_EQ(c.AnswerEstimate, 6 + 44);  // the second packet's estimate starts at 6
+    EXPECT_EQ(c.Packets().answerEstimate, 6 + 44);  // the second packet's estimate starts at 6
 }
 
 TEST(RequestAssembly, AllWritesFillTheFirstPacketExactly) {
@@ -113,10 +113,8 @@ TEST(RequestAssembly, AllReadsAndAllWritesTakeThreePackets) {
     // Packet 2: the second read frame, then a write frame checksummed from its own header.
     EXPECT_EQ(packets[1], Concat({ReadRequest(Items(kReadCalls, 34, 45)), WriteRequest(Items(kWriteCalls, 0, homingPosition))}));
     EXPECT_EQ(packets[2], WriteRequest(Items(kWriteCalls, homingPosition, kWriteCalls.size())));
-    for (const auto& r : c.ReadFlag) EXPECT_FALSE(r.load());
-    for (const auto& w : c.WriteFlag) EXPECT_FALSE(w.load());
-    EXPECT_FALSE(c.ReadRequest.load());
-    EXPECT_FALSE(c.WriteRequest.load());
+    c.FillPacketToSend();  // nothing was left behind
+    EXPECT_EQ(c.Packets().count, 0);
 }
 
 TEST(RequestAssembly, AFullAnswerGivesEachWriteAPacketOfItsOwn) {
@@ -144,8 +142,6 @@ TEST(RequestAssembly, WritesBeyondTheThirdPacketWaitForTheNextSend) {
     const std::size_t position = IndexOf(kWriteCalls, "Vorn_KRAVENT_Write_POSITION");
     const std::size_t kp = IndexOf(kWriteCalls, "Vorn_KRAVENT_Write_KP");
     CComManagement c;
-    // Guard bytes behind the packet buffers must survive.
-    std::memset(c.PacketLength, 0x5A, sizeof c.PacketLength);
     CallAll(c, kReadCalls, 0, 34);
     for (const std::size_t w : {input, position, kp}) ASSERT_TRUE(kWriteCalls[w].call(Handle(c)));
     c.FillPacketToSend();
@@ -154,24 +150,24 @@ TEST(RequestAssembly, WritesBeyondTheThirdPacketWaitForTheNextSend) {
                                               WriteRequest(kWriteCalls[position].item)}));
     EXPECT_TRUE(c.RegisterValues.POSITION_Written);
     EXPECT_FALSE(c.RegisterValues.KP_Written);
-    EXPECT_TRUE(c.WriteRequest.load());
-    EXPECT_FALSE(c.ReadRequest.load());
 
     c.FillPacketToSend();
     EXPECT_EQ(Packets(c), (std::vector<Bytes>{WriteRequest(kWriteCalls[kp].item)}));
     EXPECT_TRUE(c.RegisterValues.KP_Written);
     EXPECT_EQ(WrittenCount(c), 1);
-    EXPECT_FALSE(c.WriteRequest.load());
+    c.FillPacketToSend();
+    EXPECT_EQ(c.Packets().count, 0);
 }
 
 TEST(RequestAssembly, NothingFlaggedBuildsNoPacket) {
     CComManagement c;
-    c.PacketLength[0] = 77;
+    ASSERT_TRUE(Vorn_KRAVENT_Read_TYPE(Handle(c)));
     c.FillPacketToSend();
-    EXPECT_EQ(c.PacketCount.load(), 0);
-    EXPECT_EQ(c.PacketLength[0], 77);
+    c.FillPacketToSend();
+    EXPECT_EQ(c.Packets().count, 0);
+    EXPECT_EQ(c.Packets().length[0], 9);  // the buffers are left as they were
     c.FillPacketToSendContinuous();
-    EXPECT_EQ(c.PacketCount.load(), 0);
+    EXPECT_EQ(c.Packets().count, 0);
 }
 
 TEST(RequestAssembly, RepetitiveSetIsRebuiltEveryCycle) {
@@ -187,10 +183,9 @@ TEST(RequestAssembly, RepetitiveSetIsRebuiltEveryCycle) {
     for (int cycle = 0; cycle < 2; ++cycle) {
         c.FillPacketToSendContinuous();
         EXPECT_EQ(Packets(c), std::vector<Bytes>{expected});
-        EXPECT_EQ(c.PacketLength[0], 19);
-        EXPECT_EQ(c.AnswerEstimate, 60);
+        EXPECT_EQ(c.Packets().length[0], 19);
+        EXPECT_EQ(c.Packets().answerEstimate, 60);
         EXPECT_EQ(WrittenCount(c), 0);
-        EXPECT_TRUE(c.RepetitiveRequest.load());
     }
 }
 
@@ -202,7 +197,7 @@ TEST(RequestAssembly, LastValueBeforeTheAssemblyIsSent) {
     EXPECT_EQ(Packets(c), std::vector<Bytes>{WriteRequest({0x26, 0xFF, 0xFF, 0xFF, 0xF9})});
     // Values stay in place, flags do not: a second assembly sends nothing.
     c.FillPacketToSend();
-    EXPECT_EQ(c.PacketCount.load(), 0);
+    EXPECT_EQ(c.Packets().count, 0);
     EXPECT_EQ(WrittenCount(c), 0);
 }
 
@@ -234,9 +229,10 @@ TEST(RequestAssembly, RandomRequestSetsStayInBoundsAndAreSentExactlyOnce) {
                     wanted.insert(call.isWrite ? Concat({{0x22}, call.item}) : Concat({{0x21}, call.item}));
                 }
         std::multiset<Bytes> sent;
-        for (int send = 0; send < 10 && (c.ReadRequest.load() || c.WriteRequest.load()); ++send) {
+        for (int send = 0; send < 10; ++send) {
             c.FillPacketToSend();
-            ASSERT_LE(c.PacketCount.load(), 3);
+            if (c.Packets().count == 0) break;
+            ASSERT_LE(c.Packets().count, 3);
             for (const Bytes& packet : Packets(c)) {
                 ASSERT_LE(packet.size(), 180u);
                 ASSERT_GE(packet.size(), 8u);
@@ -253,7 +249,7 @@ TEST(RequestAssembly, RandomRequestSetsStayInBoundsAndAreSentExactlyOnce) {
                 }
             }
         }
-        EXPECT_FALSE(c.ReadRequest.load() || c.WriteRequest.load());
+        EXPECT_EQ(c.Packets().count, 0);
         EXPECT_EQ(sent, wanted) << "round " << round;
     }
 }
@@ -287,8 +283,8 @@ TEST(RequestAssembly, ConcurrentWritesAreNeverTornOrLost) {
     drain();
     EXPECT_GT(positionsSent, 0);
     EXPECT_EQ(lastSent, Bytes(4, 0x22));  // the host's last write went out
-    EXPECT_FALSE(c.WriteRequest.load());
-    EXPECT_FALSE(c.WriteFlag[WriteIndex("POSITION")].load());
+    c.FillPacketToSend();
+    EXPECT_EQ(c.Packets().count, 0);
 }
 
 }  // namespace

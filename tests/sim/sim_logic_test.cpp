@@ -4,8 +4,8 @@
 #include <fstream>
 #include <vector>
 
-#include "commanagement/frame.h"
-#include "commanagement/register_map.h"
+#include "protocol/frame.h"
+#include "protocol/register_map.h"
 #include "sim/frame_assembler.h"
 #include "sim/module_logic.h"
 #include "sim/register_text.h"

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "commanagement/frame.h"
+#include "protocol/frame.h"
 #include "tests/support/raw_clients.h"
 #include "tests/support/sim_process.h"
 

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <random>
 
-#include "commanagement/frame.h"
+#include "protocol/frame.h"
 #include "sim/module_simulator.h"
 #include "tests/support/raw_clients.h"
 

@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "commanagement/frame.h"
+#include "protocol/frame.h"
 
 namespace kravent::testsupport {
 

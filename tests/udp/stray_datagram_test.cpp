@@ -11,10 +11,10 @@
 #include <thread>
 #include <vector>
 
-#include "globalfunctions/error_log.h"
 #include "globalfunctions/ip_change.h"
 #include "globalfunctions/module_test.h"
 #include "globalfunctions/network_scan.h"
+#include "log/error_log.h"
 #include "sim/module_simulator.h"
 #include "tests/support/raw_clients.h"
 

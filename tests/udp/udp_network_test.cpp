@@ -8,11 +8,11 @@
 #include <string>
 
 #include "Vorn-KRAVENT_DLLInterface.h"
-#include "globalfunctions/error_log.h"
 #include "globalfunctions/ip_change.h"
 #include "globalfunctions/module_test.h"
 #include "globalfunctions/network_scan.h"
 #include "globalfunctions/udp_service.h"
+#include "log/error_log.h"
 #include "sim/module_simulator.h"
 #include "tests/support/raw_clients.h"
 #include "tests/support/sim_process.h"

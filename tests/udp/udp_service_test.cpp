@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "commanagement/frame.h"
-#include "globalfunctions/error_log.h"
 #include "globalfunctions/ip_change.h"
 #include "globalfunctions/udp_service.h"
+#include "log/error_log.h"
+#include "protocol/frame.h"
+#include "protocol/service_frames.h"
 
 namespace kravent {
 namespace {
@@ -122,8 +123,7 @@ TEST_F(UdpParsing, UnknownRegisterStopsTheWalkButKeepsEarlierItems) {
 TEST_F(UdpParsing, ItemCutByThePayloadEndIsNotRead) {
     StartScan(4);
     // TYPE 2/2 then an ETHERNETMAC item with only 3 of its 6 bytes.
-    const std::uint8_t payload[] = {0x00, 0x00, 0x02, 0x00, 0x02, 0x11, 0xAA, 0xBB, 0xCC};
-    ReceiveUDP_Data(*state, payload, sizeof payload, "10.0.0.7", 7010);
+    Receive(AnswerFrame({0x00, 0x00, 0x02, 0x00, 0x02, 0x11, 0xAA, 0xBB, 0xCC}));
     EXPECT_EQ(state->scan.count, 0);
 }
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "globalfunctions/address.h"
+#include "protocol/address_arrays.h"
 
 namespace kravent {
 namespace {

@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "Vorn-KRAVENT_DLLInterface.h"
-#include "commanagement/register_map.h"
-#include "commanagement/value_codec.h"
+#include "protocol/register_map.h"
+#include "protocol/value_codec.h"
 
 namespace kravent {
 

@@ -1,16 +1,12 @@
-#include "globalfunctions/address.h"
+#include "protocol/address_arrays.h"
 
 #include <charconv>
 #include <cstring>
 #include <string_view>
 
-#include "platform/platform.h"
-
 namespace kravent {
 
 namespace {
-constexpr std::uint32_t kEchoTimeoutMs = 5000;
-
 std::int32_t PartValue(std::string_view part) {
     std::int32_t value = -1;
     const auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), value);
@@ -43,10 +39,6 @@ void IPTextToArray(const char* text, std::int32_t* ip) {
         if (part == 2) ip[3] = PartValue(rest.substr(dot + 1));
         rest.remove_prefix(dot + 1);
     }
-}
-
-bool IsIPAddressInUse(const std::int32_t* ip) {
-    return platform::IcmpEchoAnswered(IPArrayToText(ip).c_str(), kEchoTimeoutMs);
 }
 
 }  // namespace kravent

@@ -1,13 +1,13 @@
 // The error log file beside the library, shared by every process that loads it, and
 // the library-wide last-error text.
-#include "globalfunctions/error_log.h"
+#include "log/error_log.h"
 
 #include <cstdio>
 #include <memory>
 #include <mutex>
 #include <string>
 
-#include "globalfunctions/host_buffer.h"
+#include "log/host_buffer.h"
 #include "platform/platform.h"
 
 namespace kravent {

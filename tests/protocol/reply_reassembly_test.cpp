@@ -1,12 +1,13 @@
-// The receive side: reassembly by length fields, checksum errors, decoding into the
-// RegisterValues record, and the mends for oversize frames and cut items.
+// The reply reassembly: frames by their length fields, checksum errors, decoding into
+// the RegisterValues record, and the mends for oversize frames and cut items.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstring>
+#include <memory>
 
-#include "commanagement/com_management.h"
-#include "protocol_support.h"
+#include "protocol/reply_reassembly.h"
+#include "test_frames.h"
 
 namespace kravent::test {
 namespace {
@@ -64,12 +65,28 @@ Bytes AllRegistersPayload() {
     });
 }
 
-Bytes RecordBytes(const CComManagement& c) {
+// A reassembler, the record it decodes into, and the failures it reported.
+struct Receiver {
+    ReplyReassembler reassembler;
+    ::RegisterValues RegisterValues{};
+    std::vector<ReplyStep> failures;
+
+    void Receive(const Bytes& bytes) {
+        for (std::size_t at = 0; at < bytes.size();) {
+            const ReplyStep step = reassembler.Take(bytes.data() + at, bytes.size() - at, RegisterValues);
+            at += step.taken;
+            if (step.failure != ReplyFailure::None) failures.push_back(step);
+        }
+    }
+    ReplyFailure LastFailure() const { return failures.empty() ? ReplyFailure::None : failures.back().failure; }
+};
+
+Bytes RecordBytes(const Receiver& c) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(&c.RegisterValues);
     return Bytes(p, p + sizeof c.RegisterValues);
 }
 
-int ReceivedCount(const CComManagement& c) {
+int ReceivedCount(const Receiver& c) {
     const RegisterValues& r = c.RegisterValues;
     const bool flags[] = {
         r.TYPE_Received, r.VERSION_Received, r.VOLTAGE_Received, r.WARNINGS_Received,
@@ -90,10 +107,8 @@ int ReceivedCount(const CComManagement& c) {
 }
 
 TEST(ReplyDecoding, EveryReadableRegisterLandsInItsNamedFields) {
-    CComManagement c;
-    c.PacketCount.store(1);
-    c.PacketsSent.store(1);
-    Receive(c, ReadAnswer(AllRegistersPayload()));
+    Receiver c;
+    c.Receive(ReadAnswer(AllRegistersPayload()));
     const RegisterValues& r = c.RegisterValues;
     EXPECT_EQ(ReceivedCount(c), 45);
     EXPECT_EQ(r.TYPE_ValueHigh, 2);
@@ -156,180 +171,131 @@ TEST(ReplyDecoding, EveryReadableRegisterLandsInItsNamedFields) {
     EXPECT_EQ(r.LIMIT2XINPUT_Value, 24);
 }
 
-TEST(ReplyDecoding, VoltageAnswerOfAOnePacketExchange) {
-    CComManagement c;
-    c.PacketCount.store(1);
-    c.PacketsSent.store(1);
+TEST(ReplyDecoding, ClearedRecordHoldsOnlyTheNewAnswer) {
+    Receiver c;
     c.RegisterValues.TYPE_Received = true;  // left over from an earlier exchange
-    Receive(c, kVoltage24);
+    ClearReceivedFlags(c.RegisterValues);
+    c.Receive(kVoltage24);
     EXPECT_EQ(c.RegisterValues.VOLTAGE_Value, 24.0f);
     EXPECT_TRUE(c.RegisterValues.VOLTAGE_Received);
     EXPECT_EQ(ReceivedCount(c), 1);
 }
 
 TEST(ReplyDecoding, FixedPointExtremes) {
-    CComManagement c;
-    AnswerLaterPacket(c);
-    Receive(c, ReadAnswer({0x07, 0x7F, 0xFF, 0xFF, 0xFF}));
+    Receiver c;
+    c.Receive(ReadAnswer({0x07, 0x7F, 0xFF, 0xFF, 0xFF}));
     EXPECT_EQ(c.RegisterValues.VOLTAGE_Value, 32768.0f);
-    Receive(c, ReadAnswer({0x07, 0x80, 0x00, 0x00, 0x00}));
+    c.Receive(ReadAnswer({0x07, 0x80, 0x00, 0x00, 0x00}));
     EXPECT_EQ(c.RegisterValues.VOLTAGE_Value, -32768.0f);
 }
 
 TEST(ReplyDecoding, RegisterTwiceInOneFrameKeepsTheLaterValue) {
-    CComManagement c;
-    AnswerLaterPacket(c);
-    Receive(c, ReadAnswer({0x26, 0, 0, 0, 1, 0x26, 0, 0, 0, 2}));
+    Receiver c;
+    c.Receive(ReadAnswer({0x26, 0, 0, 0, 1, 0x26, 0, 0, 0, 2}));
     EXPECT_EQ(c.RegisterValues.POSITION_Value, 2);
 }
 
 TEST(ReplyDecoding, UnknownAddressStopsTheWalkAndKeepsEarlierValues) {
-    CComManagement c;
-    AnswerLaterPacket(c);
-    Receive(c, ReadAnswer({0x07, 0x00, 0x18, 0x00, 0x00, 0x22, 0x00, 0x00, 0x02, 0x00, 0x02}));
+    Receiver c;
+    c.Receive(ReadAnswer({0x07, 0x00, 0x18, 0x00, 0x00, 0x22, 0x00, 0x00, 0x02, 0x00, 0x02}));
     EXPECT_TRUE(c.RegisterValues.VOLTAGE_Received);
     EXPECT_EQ(c.RegisterValues.VOLTAGE_Value, 24.0f);
     EXPECT_FALSE(c.RegisterValues.TYPE_Received);
-    const std::string message = "Register address of received data unknown\t(ReceivedDataAnalyse)";
-    EXPECT_EQ(LastError(), message);
-    EXPECT_EQ(LoggedIpOf(message), "None");
+    EXPECT_EQ(c.LastFailure(), ReplyFailure::UnknownRegister);
 
     for (const int notReadable : {0x02, 0x09, 0x27, 0x49, 0x5C, 0xFF}) {
-        CComManagement d;
-        AnswerLaterPacket(d);
-        Receive(d, ReadAnswer({static_cast<std::uint8_t>(notReadable), 0x00, 0x00, 0x00, 0x02, 0x00, 0x02}));
+        Receiver d;
+        d.Receive(ReadAnswer({static_cast<std::uint8_t>(notReadable), 0x00, 0x00, 0x00, 0x02, 0x00, 0x02}));
         EXPECT_EQ(ReceivedCount(d), 0) << notReadable;
     }
 }
 
 TEST(ReplyDecoding, ItemCutByTheEndOfThePayloadIsNotDecoded) {
-    CComManagement c;
-    AnswerLaterPacket(c);
+    Receiver c;
     c.RegisterValues.VOLTAGE_Value = -5.0f;
     // TYPE complete, VOLTAGE with two of its four value bytes; the checksum follows.
-    Receive(c, ReadAnswer({0x00, 0x00, 0x02, 0x00, 0x02, 0x07, 0x00, 0x18}));
+    c.Receive(ReadAnswer({0x00, 0x00, 0x02, 0x00, 0x02, 0x07, 0x00, 0x18}));
     EXPECT_TRUE(c.RegisterValues.TYPE_Received);
     EXPECT_FALSE(c.RegisterValues.VOLTAGE_Received);
     EXPECT_EQ(c.RegisterValues.VOLTAGE_Value, -5.0f);
-    EXPECT_EQ(LastError(), "Register value of received data incomplete\t(ReceivedDataAnalyse)");
+    EXPECT_EQ(c.LastFailure(), ReplyFailure::ValueIncomplete);
     // A frame ending with a bare address byte.
-    Receive(c, ReadAnswer({0x15}));
+    c.Receive(ReadAnswer({0x15}));
     EXPECT_FALSE(c.RegisterValues.MODULENAME_Received);
 }
 
 TEST(ReplyReassembly, ChecksumErrorsAreCountedAndTheStreamGoesOn) {
-    CComManagement c;
-    AnswerLaterPacket(c);
+    Receiver c;
     Bytes bad = kVoltage24;
     bad.back() ^= 0x01;
-    Receive(c, bad);
-    EXPECT_EQ(c.ChecksumErrorCount, 1);
+    c.Receive(bad);
+    EXPECT_EQ(c.reassembler.ChecksumErrors(), 1);
     EXPECT_FALSE(c.RegisterValues.VOLTAGE_Received);
-    const std::string first = "ChecksumError occurs. Nb of ChecksumError = 1\t(ReceivedRawData)";
-    EXPECT_EQ(LastError(), first);
-    EXPECT_EQ(LoggedIpOf(first), "None");
+    EXPECT_EQ(c.LastFailure(), ReplyFailure::ChecksumError);
 
-    Receive(c, kVoltage24);
+    c.Receive(kVoltage24);
     EXPECT_TRUE(c.RegisterValues.VOLTAGE_Received);
-    Receive(c, bad);
-    EXPECT_EQ(c.ChecksumErrorCount, 2);
-    EXPECT_EQ(LastError(), "ChecksumError occurs. Nb of ChecksumError = 2\t(ReceivedRawData)");
+    c.Receive(bad);
+    ASSERT_EQ(c.failures.size(), 2u);
+    EXPECT_EQ(c.failures[1].number, 2);
 }
 
 TEST(ReplyReassembly, AnswerCutAtEveryByteBoundaryGivesTheSameRecord) {
     const Bytes answer = ReadAnswer(AllRegistersPayload());
-    CComManagement whole;
-    AnswerLaterPacket(whole);
-    Receive(whole, answer);
+    Receiver whole;
+    whole.Receive(answer);
     const Bytes expected = RecordBytes(whole);
 
     for (std::size_t cut = 0; cut <= answer.size(); ++cut) {
-        CComManagement c;
-        AnswerLaterPacket(c);
-        Receive(c, Bytes(answer.begin(), answer.begin() + static_cast<long>(cut)));
-        Receive(c, Bytes(answer.begin() + static_cast<long>(cut), answer.end()));
+        Receiver c;
+        c.Receive(Bytes(answer.begin(), answer.begin() + static_cast<long>(cut)));
+        c.Receive(Bytes(answer.begin() + static_cast<long>(cut), answer.end()));
         ASSERT_EQ(RecordBytes(c), expected) << "cut at " << cut;
-        EXPECT_EQ(c.RxFill, 0);
+        EXPECT_EQ(c.reassembler.Held(), 0u);
     }
-    CComManagement bytewise;
-    AnswerLaterPacket(bytewise);
-    for (const std::uint8_t b : answer) Receive(bytewise, {b});
+    Receiver bytewise;
+    for (const std::uint8_t b : answer) bytewise.Receive({b});
     EXPECT_EQ(RecordBytes(bytewise), expected);
 }
 
-TEST(ReplyReassembly, FirstPacketAnswersStartTheRecordAfresh) {
-    CComManagement c;
-    c.PacketCount.store(1);
-    c.PacketsSent.store(1);
-    // The answer in two notifications: the first clears the flags, the second clears
-    // them again and then decodes.
-    Receive(c, Bytes(kVoltage24.begin(), kVoltage24.begin() + 5));
-    EXPECT_FALSE(c.RegisterValues.VOLTAGE_Received);
-    Receive(c, Bytes(kVoltage24.begin() + 5, kVoltage24.end()));
-    EXPECT_TRUE(c.RegisterValues.VOLTAGE_Received);
-    Receive(c, ReadAnswer({0x00, 0x00, 0x02, 0x00, 0x02}));
-    EXPECT_FALSE(c.RegisterValues.VOLTAGE_Received);
-    EXPECT_TRUE(c.RegisterValues.TYPE_Received);
-
-    // Answers to a later packet add to the record.
-    AnswerLaterPacket(c);
-    Receive(c, kVoltage24);
-    EXPECT_TRUE(c.RegisterValues.VOLTAGE_Received);
-    EXPECT_TRUE(c.RegisterValues.TYPE_Received);
-}
-
 TEST(ReplyReassembly, SeveralFramesInOneNotification) {
-    CComManagement c;
-    c.PacketCount.store(1);
-    c.PacketsSent.store(1);
-    Receive(c, Concat({kVoltage24, ReadAnswer({}), Frame(0x0021, {0x26, 0, 0, 0, 9}), Frame(0x0024, {0x21, 0, 0, 0, 1}),
+    Receiver c;
+    c.Receive(Concat({kVoltage24, ReadAnswer({}), Frame(0x0021, {0x26, 0, 0, 0, 9}), Frame(0x0024, {0x21, 0, 0, 0, 1}),
                        ReadAnswer({0x00, 0x00, 0x02, 0x00, 0x02})}));
     EXPECT_TRUE(c.RegisterValues.VOLTAGE_Received);
     EXPECT_TRUE(c.RegisterValues.TYPE_Received);
     EXPECT_EQ(ReceivedCount(c), 2);  // the empty answer and the other types give nothing
-    EXPECT_EQ(c.RxFill, 0);
+    EXPECT_EQ(c.reassembler.Held(), 0u);
 }
 
 TEST(ReplyReassembly, ChunksOfAnyLength) {
     // 60 answers of 13 bytes, 780 bytes in one notification.
     Bytes stream;
     for (std::uint8_t v = 1; v <= 60; ++v) stream = Concat({stream, ReadAnswer({0x26, 0, 0, 0, v})});
-    CComManagement c;
-    AnswerLaterPacket(c);
-    Receive(c, stream);
+    Receiver c;
+    c.Receive(stream);
     EXPECT_EQ(c.RegisterValues.POSITION_Value, 60);
-
-    // The notification buffer: only its RxChunkLength bytes, and never more than it holds.
-    CComManagement d;
-    AnswerLaterPacket(d);
-    std::memcpy(d.RxChunk, stream.data(), 13 * 41);  // 533 bytes: 41 frames
-    d.RxChunkLength = 13 * 41;
-    d.ReceivedRawData();
-    EXPECT_EQ(d.RegisterValues.POSITION_Value, 41);
-    d.RxChunkLength = 100000;
-    std::memcpy(d.RxChunk, stream.data(), sizeof d.RxChunk);
-    d.ReceivedRawData();  // 540 bytes: another 41 frames and 7 bytes of the next
-    EXPECT_EQ(d.RxFill, 7);
 }
 
 TEST(ReplyReassembly, OversizeFrameIsSkippedAndTheStreamResynchronises) {
     for (const std::uint16_t n : {std::uint16_t{1073}, std::uint16_t{2000}, std::uint16_t{0xFFFF}}) {
-        CComManagement c;
-        AnswerLaterPacket(c);
+        Receiver c;
         Bytes huge{0x00, 0x23, 0x00, 0x00, static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)};
         for (std::size_t i = 0; i < std::size_t{n} + 2; ++i)
             huge.push_back(static_cast<std::uint8_t>(i % 2 == 0 ? 0x07 : 0xFF));  // looks like items and headers
         const Bytes stream = Concat({huge, kVoltage24});
         // Cut into pieces of 540 like the transport's notifications.
         for (std::size_t at = 0; at < stream.size(); at += 540)
-            Receive(c, Bytes(stream.begin() + static_cast<long>(at),
+            c.Receive(Bytes(stream.begin() + static_cast<long>(at),
                              stream.begin() + static_cast<long>(std::min(stream.size(), at + 540))));
         EXPECT_TRUE(c.RegisterValues.VOLTAGE_Received) << n;
         EXPECT_EQ(c.RegisterValues.VOLTAGE_Value, 24.0f);
-        EXPECT_EQ(c.ChecksumErrorCount, 0);
-        EXPECT_EQ(c.RxFill, 0);
-        EXPECT_FALSE(c.RxInBody);
-        EXPECT_EQ(LastError(), "Received frame too long. Payload length = " + std::to_string(n) + "\t(ReceivedRawData)");
+        EXPECT_EQ(c.reassembler.ChecksumErrors(), 0);
+        EXPECT_EQ(c.reassembler.Held(), 0u);
+        EXPECT_FALSE(c.reassembler.InBody());
+        ASSERT_EQ(c.failures.size(), 1u);
+        EXPECT_EQ(c.failures[0].failure, ReplyFailure::FrameTooLong);
+        EXPECT_EQ(c.failures[0].number, n);
     }
 }
 
@@ -340,9 +306,8 @@ TEST(ReplyReassembly, LargestFrameThatFitsIsDecoded) {
     payload = Concat({payload, {0x14, 0x2A}});
     const Bytes frame = ReadAnswer(payload);
     ASSERT_EQ(frame.size(), 1080u);
-    CComManagement c;
-    AnswerLaterPacket(c);
-    Receive(c, Concat({frame, kVoltage24}));
+    Receiver c;
+    c.Receive(Concat({frame, kVoltage24}));
     EXPECT_EQ(c.RegisterValues.TYPE_ValueLow, 3);
     EXPECT_EQ(c.RegisterValues.TCPTIMEOUT_Value, 0x2A);
     EXPECT_TRUE(c.RegisterValues.VOLTAGE_Received);

@@ -19,7 +19,4 @@ std::string IPArrayToText(const std::int32_t* ip);
 // text with fewer than three dots leaves the remaining elements as they were.
 void IPTextToArray(const char* text, std::int32_t* ip);
 
-// True only when a host answers an ICMP echo at `ip` within 5000 ms.
-bool IsIPAddressInUse(const std::int32_t* ip);
-
 }  // namespace kravent

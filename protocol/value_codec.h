@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "commanagement/register_map.h"
+#include "protocol/register_map.h"
 
 namespace kravent::wire {
 

@@ -1,10 +1,10 @@
-#include "commanagement/value_codec.h"
+#include "protocol/value_codec.h"
 
 #include <cmath>
 #include <cstddef>
 #include <cstring>
 
-#include "commanagement/frame.h"
+#include "protocol/frame.h"
 
 namespace kravent::wire {
 

@@ -1,4 +1,4 @@
-#include "commanagement/frame.h"
+#include "protocol/frame.h"
 
 namespace kravent::wire {
 
