@@ -47,7 +47,8 @@ build lld "$top/lib/Vorn-KRAVENT_DLLInterface.lib" clang --target="$triplet" -fu
 build from-def "$work/from-def.lib" "$triplet-gcc-posix"
 for name in gnu-ld lld from-def; do
   [ -f "$top/bin/$name.exe" ] || continue
-  if KRAVENT_WINE_WRAPPER="$here/with-simulator.sh" "$here/run-under-wine.sh" "$top/bin/$name.exe" >"$work/$name.out" 2>&1 &&
+  if KRAVENT_WINE_WRAPPER="$here/api/with-simulators.sh" "$here/run-under-wine.sh" "$top/bin/$name.exe" 127.0.0.11 \
+       >"$work/$name.out" 2>&1 &&
      grep -q '^poll  1: VOLTAGE' "$work/$name.out"; then
     echo "ok: $name.exe read and polled the simulated module under wine"
   else
