@@ -47,9 +47,11 @@ Event::Event(bool initiallySet) : impl_(std::make_unique<Impl>()) {
 Event::~Event() = default;
 
 void Event::Set() {
-    // The word is the last thing touched before the wake: a released waiter may destroy
-    // the event at once, and a wake on a word that is gone harms no one.
-    if (impl_->word.exchange(kSet, std::memory_order_acq_rel) == kClearWaiting) FutexWakeOne(impl_->word);
+    // The word is the last thing touched: a released waiter may destroy the event at
+    // once, so nothing of it (not even impl_) is read after the exchange, and a wake on
+    // a word that is gone harms no one.
+    std::atomic<std::uint32_t>& word = impl_->word;
+    if (word.exchange(kSet, std::memory_order_acq_rel) == kClearWaiting) FutexWakeOne(word);
 }
 
 WaitResult Event::Wait(std::uint32_t timeoutMs) {
