@@ -1,7 +1,6 @@
 #include "thread/thread_send.h"
 
 #include "commanagement/com_management.h"
-#include "thread/thread_send_continuous.h"
 
 namespace kravent {
 
@@ -45,25 +44,20 @@ void TThreadSend::Execute() {
 
 bool TThreadSend::RunCycle() {
     CComManagement& c = ComManagement;
-    // The token is awaited unless the repetitive sender is suspended and has given it
-    // back; even then it is taken when free, so that a resume cannot overlap this cycle.
-    const TThreadSendContinuous& repetitive = *c.ThreadSendContinuous;
-    bool token = false;
-    if (!repetitive.Suspended() || repetitive.HoldsToken()) {
-        const Wait sync = Await(c.HevSync, kSenderWaitMs, messages_.sync);
-        if (sync == Wait::Terminated) return false;
-        if (sync == Wait::Failed) {
-            EndCycle(false, false);  // the flags stay set for the next trigger
-            return true;
-        }
-        token = true;
-    } else {
-        token = c.HevSync.Wait(0) == platform::WaitResult::Signaled;
+    // While the repetitive sender is suspended and has given the token back the token
+    // is free, and taking it costs nothing. It is still taken, and awaited when it is
+    // not free: a resume from another host thread between the test and the send would
+    // otherwise let both senders fill the shared packet buffers at once.
+    const Wait sync = Await(c.HevSync, kSenderWaitMs, messages_.sync);
+    if (sync == Wait::Terminated) return false;
+    if (sync == Wait::Failed) {
+        c.ReplyReceived.store(true);  // the flags stay set for the next trigger
+        return true;
     }
 
     if (!c.FillPacketToSend()) {
         Report(kFillFailedMessage);
-        EndCycle(token, false);
+        EndCycle(false);
         return true;
     }
     if (Terminated()) return false;
@@ -72,20 +66,19 @@ bool TThreadSend::RunCycle() {
     if (sent.terminated) return false;
     if (sent.failed || !sent.ackExpected) {
         AbandonExchange();
-        EndCycle(token, false);
+        EndCycle(false);
         return true;
     }
     const Wait ack = AwaitAck();
     if (ack == Wait::Terminated) return false;
-    EndCycle(token, ack == Wait::Signaled);
+    EndCycle(ack == Wait::Signaled);
     return true;
 }
 
-void TThreadSend::EndCycle(bool tokenTaken, bool replyDelivered) {
+void TThreadSend::EndCycle(bool replyDelivered) {
     CComManagement& c = ComManagement;
     if (!replyDelivered) c.ReplyReceived.store(true);
-    // A token that was not taken belongs to its holder: setting it would make two.
-    if (tokenTaken) c.HevSync.Set();
+    c.HevSync.Set();
 }
 
 }  // namespace kravent

@@ -18,9 +18,9 @@ protected:
 private:
     // One exchange after a trigger; false when termination was requested.
     bool RunCycle();
-    // The end of an exchange: the token goes back if it was taken, and a host that got no
-    // reply may trigger again.
-    void EndCycle(bool tokenTaken, bool replyDelivered);
+    // The end of an exchange: the token goes back, and a host that got no reply may
+    // trigger again.
+    void EndCycle(bool replyDelivered);
 };
 
 }  // namespace kravent

@@ -29,8 +29,6 @@ public:
     // suspended one stays suspended. False, with timer and period unchanged, when the
     // platform's timer cannot serve that period.
     bool SetPeriod(std::int32_t periodMs);
-    // True from the moment this thread has taken the token until it gives it back.
-    bool HoldsToken() const { return holdsToken_.load(std::memory_order_acquire); }
 
     std::atomic<std::uint32_t> TimerID{0};
     std::atomic<std::int32_t> TimeMiliSec{kDefaultPollPeriodMs};
