@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ethernetcom/ethernet_com.h"
+#include "log/error_log.h"
+#include "thread/thread_send.h"
+#include "thread/thread_send_continuous.h"
+
 namespace kravent {
 
 void CComManagement::RequestRead(int readIndex) {
@@ -35,21 +40,58 @@ void CComManagement::ClearRepetitive() {
     Requests.ClearRepetitive();
 }
 
+bool CComManagement::TriggerSend() {
+    if (!ReplyReceived.exchange(false)) return false;
+    Events_.HevNewSend.Set();
+    return true;
+}
+
+void CComManagement::StartPolling() { ThreadSendContinuous->Start(); }
+void CComManagement::StopPollingAtNextPeriod() { ThreadSendContinuous->RequestStop(); }
+void CComManagement::SuspendPolling() { ThreadSendContinuous->SuspendNow(); }
+bool CComManagement::SetPollPeriod(std::int32_t periodMs) { return ThreadSendContinuous->SetPeriod(periodMs); }
+
+bool CComManagement::OnOwnSenderThread() const {
+    return (ThreadSend && ThreadSend->IsCurrent()) || (ThreadSendContinuous && ThreadSendContinuous->IsCurrent());
+}
+
 bool CComManagement::FillPacketToSend() {
     std::lock_guard<std::mutex> lock(RequestLock);
-    PacketCount.store(0);
+    PacketCount_.store(0);
     AssemblePackets(Requests, Packets_, RegisterValues);
-    PacketCount.store(Packets_.count);
+    PacketCount_.store(Packets_.count);
+    PacketsSent.store(0);
     return true;
 }
 
 bool CComManagement::FillPacketToSendContinuous() {
     std::lock_guard<std::mutex> lock(RequestLock);
-    PacketCount.store(0);
+    PacketCount_.store(0);
     AssembleRepetitivePacket(Requests, Packets_, RegisterValues);
-    PacketCount.store(Packets_.count);
+    PacketCount_.store(Packets_.count);
+    PacketsSent.store(0);
     return true;
 }
+
+PacketSend CComManagement::SendPacket(std::int32_t index) {
+    PacketsSent.fetch_add(1);
+    CEthernetCom* transport = EthernetCom.load(std::memory_order_acquire);
+    const auto k = static_cast<std::size_t>(index);
+    PacketSend result;
+    result.sent = transport != nullptr && transport->SendData(Packets_.buffer[k], Packets_.length[k]);
+    result.carriedBytes = result.sent && Packets_.length[k] > 0;
+    result.connectionLost = !result.sent && (transport == nullptr || transport->Lost());
+    return result;
+}
+
+void CComManagement::Report(std::string_view message) const { WriteErrorLog(message, IpText()); }
+
+void CComManagement::SetCallbacks(Data_Received_MAINPORT_Callback dataReceived, Com_Event_Callback comEvent) {
+    DataReceived = dataReceived;
+    ComEvent = comEvent;
+}
+
+void CComManagement::AttachTransport(CEthernetCom* transport) { EthernetCom.store(transport, std::memory_order_release); }
 
 void CComManagement::SetIPAddressText(std::string_view text) {
     const std::size_t n = std::min(text.size(), IPAddressText.size() - 1);

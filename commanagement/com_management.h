@@ -1,6 +1,7 @@
 // One open connection to a module: the meeting point of the host's register
 // functions (request flags and write values), the sender threads (packet assembly)
-// and the receive side (frame reassembly and decoding into RegisterValues).
+// and the receive side (frame reassembly and decoding into RegisterValues). It owns
+// all state of an exchange; the senders reach it only through SenderLink.
 #pragma once
 
 #include <array>
@@ -12,9 +13,9 @@
 #include <string_view>
 
 #include "Vorn-KRAVENT_DLLInterface.h"
-#include "platform/platform.h"
 #include "protocol/reply_reassembly.h"
 #include "protocol/request_assembly.h"
+#include "thread/sender_link.h"
 
 namespace kravent {
 
@@ -25,7 +26,7 @@ class TThreadSendContinuous;
 inline constexpr std::size_t kRxChunkSize = 540;
 inline constexpr std::size_t kIpTextCapacity = 16;  // "255.255.255.255" and its zero
 
-class CComManagement {
+class CComManagement final : public SenderLink {
 public:
     // Creates the events, the repetitive sender (suspended, its timer running) and the
     // one-shot sender (waiting for a trigger). The opener adds address, callbacks and
@@ -37,6 +38,16 @@ public:
     CComManagement(const CComManagement&) = delete;
     CComManagement& operator=(const CComManagement&) = delete;
 
+    // ---- Set up by the opener, in this order, before the connection is used ---------
+    void SetIPAddressText(std::string_view text);
+    void SetCallbacks(Data_Received_MAINPORT_Callback dataReceived, Com_Event_Callback comEvent);
+    // Takes ownership of the transport.
+    void AttachTransport(CEthernetCom* transport);
+
+    std::string_view IpText() const { return {IPAddressText.data()}; }
+    // Null until attached; read by the host's state query.
+    const CEthernetCom* Transport() const { return EthernetCom.load(std::memory_order_acquire); }
+
     // ---- Request recording (register functions, any host thread) ------------------
     // Each stores under RequestLock, so an assembly sees a request entirely or not at
     // all, and never a half-copied value.
@@ -47,9 +58,36 @@ public:
     void ClearAllReads();
     void ClearRepetitive();
 
-    // ---- Request assembly (sender threads, holding the token HevSync) -------------
-    bool FillPacketToSend();
-    bool FillPacketToSendContinuous();
+    // ---- Sending and polling (host threads) -------------------------------------------
+    // Wakes the one-shot sender. False, with nothing sent, while the reply to the last
+    // trigger is still outstanding; of two racing triggers only one is accepted.
+    bool TriggerSend();
+    // False for a connection whose sender threads could not be created: it polls nothing.
+    bool HasSenders() const { return ThreadSend != nullptr && ThreadSendContinuous != nullptr; }
+    void StartPolling();
+    // Polling suspends itself at its next period.
+    void StopPollingAtNextPeriod();
+    // Polling stops wherever it is.
+    void SuspendPolling();
+    // False, with the period unchanged, when the platform's timer cannot serve it.
+    bool SetPollPeriod(std::int32_t periodMs);
+    // True on one of this connection's sender threads, which cannot destroy it.
+    bool OnOwnSenderThread() const;
+
+    // ---- SenderLink: the sender threads, the one holding the token ----------------
+    ConnectionEvents& Events() override { return Events_; }
+    bool FillPacketToSend() override;
+    bool FillPacketToSendContinuous() override;
+    std::int32_t PacketCount() const override { return PacketCount_.load(); }
+    std::uint32_t BeginExchange() override;
+    bool EndExchange(std::uint32_t exchange) override;
+    PacketSend SendPacket(std::int32_t index) override;
+    bool PacketsRemain() const override { return PacketsSent.load() < PacketCount_.load(); }
+    void ReplyAbandoned() override { ReplyReceived.store(true); }
+    void Report(std::string_view message) const override;
+
+    // The packets of the last assembly.
+    const PacketSet& Packets() const { return Packets_; }
 
     // ---- Receive side (the thread that delivers the transport's notifications) ----
     // Processes all bytes of one notification, of any length: clears the Received
@@ -57,9 +95,9 @@ public:
     void ReceivedRawData(const std::uint8_t* bytes, std::size_t count);
     // The reassembly alone, for further pieces of the same notification.
     void ReassembleReceivedBytes(const std::uint8_t* bytes, std::size_t count);
-
-    void SetIPAddressText(std::string_view text);
-    std::string_view IpText() const { return {IPAddressText.data()}; }
+    // Values of the last answers, with Received and Written flags: the record the host's
+    // data callback receives.
+    const ::RegisterValues& Values() const { return RegisterValues; }
 
     // ---- Transport and host callbacks -----------------------------------------------
     // The handlers of the transport's data and event callbacks (user pointer: the
@@ -68,61 +106,40 @@ public:
     static void OnDataReceived(void* connection, std::int32_t count, CEthernetCom* transport);
     static void OnComEvent(void* connection, std::int32_t code, CEthernetCom* transport);
 
-    // Owned; set once by the opener, read by the senders and the host's state query.
+private:
     std::atomic<CEthernetCom*> EthernetCom{nullptr};
-    // Set by the opener before the transport exists.
     Data_Received_MAINPORT_Callback DataReceived = nullptr;
     Com_Event_Callback ComEvent = nullptr;
+    std::array<char, kIpTextCapacity> IPAddressText{};
 
-    // ---- Packets of the current exchange --------------------------------------------
-    // Written by the assembly, read by the sender that assembled them.
-    const PacketSet& Packets() const { return Packets_; }
-    // Read by the receive side to tell whether packets of the exchange remain.
-    std::atomic<std::int32_t> PacketCount{0};
+    // The packets of the current exchange: written by the assembly, sent by the sender
+    // that assembled them; the counts tell the receive side whether packets remain.
+    PacketSet Packets_;
+    std::atomic<std::int32_t> PacketCount_{0};
     std::atomic<std::int32_t> PacketsSent{0};
 
-    // ---- The exchange under way ------------------------------------------------------
-    // A sender opens an exchange just before its first packet goes out and ends it when
-    // its cycle ends. Only bytes whose notification began while the exchange was open
-    // answer it; bytes that come with none open are delivered to the host and answer
-    // nothing, so that a late or unasked answer cannot acknowledge a later exchange.
-    // Returns the exchange's number; stale wake-ups of the sender are dropped first.
-    std::uint32_t BeginExchange();
-    // Ends exchange `exchange`. False when its answer has already claimed it: the
-    // acknowledgement is then on its way.
-    bool EndExchange(std::uint32_t exchange);
+    // The exchange under way. Only bytes whose notification began while the exchange
+    // was open answer it; bytes that come with none open are delivered to the host and
+    // answer nothing, so that a late or unasked answer cannot acknowledge a later one.
+    std::atomic<std::uint32_t> openExchange_{0};  // 0: none open
+    std::atomic<std::uint32_t> exchangeCount_{0};
 
     // The pending-send state: false from a trigger until its reply has been delivered.
     std::atomic<bool> ReplyReceived{true};
 
-    // Values of the last answers, with Received and Written flags; hosts read it.
     ::RegisterValues RegisterValues{};
-
-    // ---- Events and sender threads ------------------------------------------------
-    // Auto-reset. Declared before the threads: they outlive them and the transport.
-    platform::Event HevMultiplePacket{false};
-    platform::Event HevSync{true};  // the token: one sender at a time owns the connection
-    platform::Event HevAck{false};
-    platform::Event HevTimer{false};
-    platform::Event HevNewSend{false};
-
-    std::unique_ptr<TThreadSendContinuous> ThreadSendContinuous;
-    std::unique_ptr<TThreadSend> ThreadSend;
-
-private:
-    std::atomic<std::uint32_t> openExchange_{0};  // 0: none open
-    std::atomic<std::uint32_t> exchangeCount_{0};
+    ReplyReassembler Reassembler;
+    std::uint8_t RxChunk[kRxChunkSize] = {};
 
     // Guards the requests against the assembly's read-and-clear; never held across a
     // wait, a send or a callback.
     std::mutex RequestLock;
     PendingRequests Requests;
-    PacketSet Packets_;
 
-    ReplyReassembler Reassembler;
-    std::uint8_t RxChunk[kRxChunkSize] = {};
-
-    std::array<char, kIpTextCapacity> IPAddressText{};
+    // Declared before the threads: they outlive them and the transport.
+    ConnectionEvents Events_;
+    std::unique_ptr<TThreadSendContinuous> ThreadSendContinuous;
+    std::unique_ptr<TThreadSend> ThreadSend;
 };
 
 }  // namespace kravent

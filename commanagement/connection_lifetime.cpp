@@ -32,16 +32,17 @@ CComManagement::~CComManagement() {
         ThreadSendContinuous->Resume();
         ThreadSendContinuous->Terminate();
     }
-    HevMultiplePacket.Set();
-    HevSync.Set();
-    HevAck.Set();
-    HevNewSend.Set();
+    ConnectionEvents& e = Events_;
+    e.HevMultiplePacket.Set();
+    e.HevSync.Set();
+    e.HevAck.Set();
+    e.HevNewSend.Set();
     ThreadSend.reset();
 
-    HevMultiplePacket.Set();
-    HevSync.Set();
-    HevTimer.Set();
-    HevAck.Set();
+    e.HevMultiplePacket.Set();
+    e.HevSync.Set();
+    e.HevTimer.Set();
+    e.HevAck.Set();
     ThreadSendContinuous.reset();  // and its timer
 
     // A notification under way on another thread is waited for here; the events it may
@@ -50,8 +51,8 @@ CComManagement::~CComManagement() {
 }
 
 std::uint32_t CComManagement::BeginExchange() {
-    HevAck.Wait(0);
-    HevMultiplePacket.Wait(0);
+    Events_.HevAck.Wait(0);
+    Events_.HevMultiplePacket.Wait(0);
     std::uint32_t exchange = exchangeCount_.fetch_add(1, std::memory_order_relaxed) + 1;
     if (exchange == 0) exchange = exchangeCount_.fetch_add(1, std::memory_order_relaxed) + 1;
     openExchange_.store(exchange, std::memory_order_release);
@@ -89,15 +90,15 @@ void CComManagement::OnDataReceived(void* connection, std::int32_t, CEthernetCom
         if (c.DataReceived != nullptr) c.DataReceived(&c.RegisterValues, &c);
         return;
     }
-    if (c.PacketsSent.load() < c.PacketCount.load()) {
-        if (c.openExchange_.load(std::memory_order_acquire) == exchange) c.HevMultiplePacket.Set();
+    if (c.PacketsRemain()) {
+        if (c.openExchange_.load(std::memory_order_acquire) == exchange) c.Events_.HevMultiplePacket.Set();
         return;
     }
     // Before the host is called, so that it may trigger the next send from its callback;
     // the sender goes on only once the callback has returned.
     c.ReplyReceived.store(true);
     if (c.DataReceived != nullptr) c.DataReceived(&c.RegisterValues, &c);
-    if (c.EndExchange(exchange)) c.HevAck.Set();
+    if (c.EndExchange(exchange)) c.Events_.HevAck.Set();
 }
 
 void CComManagement::OnComEvent(void* connection, std::int32_t code, CEthernetCom* transport) {

@@ -3,8 +3,6 @@
 #include <thread>
 
 #include "commanagement/com_management.h"
-#include "thread/thread_send.h"
-#include "thread/thread_send_continuous.h"
 
 namespace kravent {
 
@@ -33,9 +31,7 @@ bool DeliveryScope::DeferTeardown(CComManagement& connection) {
 
 void DestroyConnection(CComManagement* connection) {
     if (connection == nullptr) return;
-    const bool onOwnSender = (connection->ThreadSend && connection->ThreadSend->IsCurrent()) ||
-                             (connection->ThreadSendContinuous && connection->ThreadSendContinuous->IsCurrent());
-    if (onOwnSender) {
+    if (connection->OnOwnSenderThread()) {
         try {
             std::thread([connection] { delete connection; }).detach();
             return;

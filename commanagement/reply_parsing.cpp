@@ -33,7 +33,7 @@ private:
     std::size_t length_ = 0;
 };
 
-void Report(const ReplyStep& step) {
+void ReportReplyFailure(const ReplyStep& step) {
     switch (step.failure) {
     case ReplyFailure::None: return;
     case ReplyFailure::FrameTooLong:
@@ -59,7 +59,7 @@ void Report(const ReplyStep& step) {
 void CComManagement::ReceivedRawData(const std::uint8_t* bytes, std::size_t count) {
     // While the first packet of an exchange is answered, the record starts afresh;
     // answers to later packets add to it.
-    if (PacketCount.load() == 1 || PacketsSent.load() == 1) ClearReceivedFlags(RegisterValues);
+    if (PacketCount_.load() == 1 || PacketsSent.load() == 1) ClearReceivedFlags(RegisterValues);
     ReassembleReceivedBytes(bytes, count);
 }
 
@@ -67,7 +67,7 @@ void CComManagement::ReassembleReceivedBytes(const std::uint8_t* bytes, std::siz
     for (std::size_t at = 0; at < count;) {
         const ReplyStep step = Reassembler.Take(bytes + at, count - at, RegisterValues);
         at += step.taken;
-        Report(step);
+        ReportReplyFailure(step);
     }
 }
 

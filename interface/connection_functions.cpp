@@ -48,12 +48,11 @@ bool OpenConnection(const std::int32_t* ip, Data_Received_MAINPORT_Callback data
         return refuse("Data_Received_MAINPORT function not valid (NULL)\t(Vorn_KRAVENT_OpenConnection_MAINPORT)");
     if (comEvent == nullptr)
         return refuse("Com_Event function not valid (NULL)\t(Vorn_KRAVENT_OpenConnection_MAINPORT)");
-    c->DataReceived = dataReceived;
-    c->ComEvent = comEvent;
+    c->SetCallbacks(dataReceived, comEvent);
 
     auto* transport = new CEthernetCom(c->IpText(), kMainPortTcpPort,
                                        {&CComManagement::OnDataReceived, &CComManagement::OnComEvent, c});
-    c->EthernetCom.store(transport, std::memory_order_release);
+    c->AttachTransport(transport);
     if (transport->ConnectRefused())
         return refuse("The connection attempt was refused by the socket layer\t(Vorn_KRAVENT_OpenConnection_MAINPORT)");
     return true;
@@ -84,7 +83,7 @@ extern "C" int32_t VORN_KRAVENT_CALL Vorn_KRAVENT_GetStateCommunication(ComID Co
     return kravent::CallGuarded(int32_t{0}, [&]() -> int32_t {
         const kravent::ConnectionRef c = kravent::FindConnection(Com);
         if (c == nullptr) return 0;
-        const kravent::CEthernetCom* transport = c->EthernetCom.load(std::memory_order_acquire);
+        const kravent::CEthernetCom* transport = c->Transport();
         return transport == nullptr ? 0 : transport->StateCommunication.load();
     });
 }

@@ -6,19 +6,18 @@
 #include "export_alias.h"
 #include "interface/connection_handle.h"
 #include "interface/failure.h"
-#include "thread/thread_send_continuous.h"
 
 namespace kravent {
 namespace {
 
-// The body runs only for a connection the library holds, with the repetitive sender.
+// The body runs only for a connection the library holds, with its senders.
 template <typename Body>
 bool WithRepetitiveSender(ComID com, std::string_view function, Body&& body) {
     return CallGuarded(false, [&] {
         const ConnectionRef c = ConnectionFromHandle(com, function);
         if (c == nullptr) return false;
-        if (!c->ThreadSendContinuous) return true;  // a connection without threads polls nothing
-        return body(*c, *c->ThreadSendContinuous);
+        if (!c->HasSenders()) return true;  // a connection without threads polls nothing
+        return body(*c);
     });
 }
 
@@ -29,21 +28,18 @@ extern "C" bool VORN_KRAVENT_CALL Vorn_KRAVENT_SendData_MAINPORT(ComID Com) {
     return kravent::CallGuarded(false, [&] {
         const kravent::ConnectionRef c = kravent::ConnectionFromHandle(Com, "Vorn_KRAVENT_SendData_MAINPORT");
         if (c == nullptr) return false;
-        // Test and clear in one step: of two racing triggers only one is accepted.
-        if (!c->ReplyReceived.exchange(false))
-            return kravent::ReportFailure(
-                "Call Vorn_KRAVENT_SendData_MAINPORT before receive data of the last call\t(Vorn_KRAVENT_SendData_MAINPORT)",
-                c->IpText());
-        c->HevNewSend.Set();
-        return true;
+        if (c->TriggerSend()) return true;
+        return kravent::ReportFailure(
+            "Call Vorn_KRAVENT_SendData_MAINPORT before receive data of the last call\t(Vorn_KRAVENT_SendData_MAINPORT)",
+            c->IpText());
     });
 }
 KRAVENT_EXPORT_UNDERSCORE_ALIAS(Vorn_KRAVENT_SendData_MAINPORT)
 
 extern "C" bool VORN_KRAVENT_CALL Vorn_KRAVENT_RepetitiveAskStart(ComID Com) {
     return kravent::WithRepetitiveSender(Com, "Vorn_KRAVENT_StartRepetitiveAsk",
-                                         [](kravent::CComManagement&, kravent::TThreadSendContinuous& sender) {
-                                             sender.Start();
+                                         [](kravent::CComManagement& c) {
+                                             c.StartPolling();
                                              return true;
                                          });
 }
@@ -51,8 +47,8 @@ KRAVENT_EXPORT_UNDERSCORE_ALIAS(Vorn_KRAVENT_RepetitiveAskStart)
 
 extern "C" bool VORN_KRAVENT_CALL Vorn_KRAVENT_RepetitiveAskStop(ComID Com) {
     return kravent::WithRepetitiveSender(Com, "Vorn_KRAVENT_StopRepetitiveAsk",
-                                         [](kravent::CComManagement&, kravent::TThreadSendContinuous& sender) {
-                                             sender.RequestStop();
+                                         [](kravent::CComManagement& c) {
+                                             c.StopPollingAtNextPeriod();
                                              return true;
                                          });
 }
@@ -61,12 +57,12 @@ KRAVENT_EXPORT_UNDERSCORE_ALIAS(Vorn_KRAVENT_RepetitiveAskStop)
 extern "C" bool VORN_KRAVENT_CALL Vorn_KRAVENT_RepetitiveAskSetTime(int32_t TimeMiliSec, ComID Com) {
     return kravent::WithRepetitiveSender(
         Com, "Vorn_KRAVENT_SetRepetitiveAskTime",
-        [&](kravent::CComManagement& c, kravent::TThreadSendContinuous& sender) {
+        [&](kravent::CComManagement& c) {
             if (TimeMiliSec <= 0)
                 return kravent::ReportFailure(
                     "Bad value for TimeMiliSec. It's must be positive and bigger than zero\t(Vorn_KRAVENT_SetRepetitiveAskTime)",
                     c.IpText());
-            if (!sender.SetPeriod(TimeMiliSec))
+            if (!c.SetPollPeriod(TimeMiliSec))
                 return kravent::ReportFailure(
                     "Bad value for TimeMiliSec. The timer cannot serve this period\t(Vorn_KRAVENT_SetRepetitiveAskTime)",
                     c.IpText());
@@ -77,8 +73,8 @@ KRAVENT_EXPORT_UNDERSCORE_ALIAS(Vorn_KRAVENT_RepetitiveAskSetTime)
 
 extern "C" bool VORN_KRAVENT_CALL Vorn_KRAVENT_RepetitiveAskReset(ComID Com) {
     return kravent::WithRepetitiveSender(Com, "Vorn_KRAVENT_SetRepetitiveAskPacket",
-                                         [](kravent::CComManagement& c, kravent::TThreadSendContinuous& sender) {
-                                             sender.SuspendNow();
+                                         [](kravent::CComManagement& c) {
+                                             c.SuspendPolling();
                                              c.ClearRepetitive();
                                              return true;
                                          });

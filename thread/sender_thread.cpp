@@ -1,9 +1,5 @@
 #include "thread/sender_thread.h"
 
-#include "commanagement/com_management.h"
-#include "ethernetcom/ethernet_com.h"
-#include "log/error_log.h"
-
 namespace kravent {
 
 using platform::WaitResult;
@@ -19,52 +15,44 @@ std::string_view WaitMessages::For(WaitResult result) const {
     }
 }
 
-void SenderThread::Report(std::string_view message) const { WriteErrorLog(message, ComManagement.IpText()); }
-
 SenderThread::Wait SenderThread::Await(platform::Event& event, std::uint32_t timeoutMs,
                                        const WaitMessages& messages) {
     Hold(true);
     const WaitResult result = event.Wait(timeoutMs);
     if (Terminated()) return Wait::Terminated;
     if (result == WaitResult::Signaled) return Wait::Signaled;
-    Report(messages.For(result));
+    connection_.Report(messages.For(result));
     return Wait::Failed;
 }
 
 SenderThread::Sent SenderThread::SendPackets(bool stopAtFailure) {
-    CComManagement& c = ComManagement;
     Sent sent;
-    c.PacketsSent.store(0);
-    const std::int32_t count = c.PacketCount.load();
+    const std::int32_t count = connection_.PacketCount();
     for (std::int32_t i = 0; i < count; ++i) {
-        const auto k = static_cast<std::size_t>(i);
         if (Hold(i > 0)) {
             sent.restart = true;
             sent.terminated = Terminated();
             return sent;
         }
-        // Opened and counted before the send: a reply that overtakes SendData finds its
-        // exchange open and its packet counted.
-        if (i == 0) exchange_ = c.BeginExchange();
-        c.PacketsSent.fetch_add(1);
-        CEthernetCom* transport = c.EthernetCom.load(std::memory_order_acquire);
-        if (transport == nullptr || !transport->SendData(c.Packets().buffer[k], c.Packets().length[k])) {
-            Report(messages_.sendFailed);
+        if (i == 0) exchange_ = connection_.BeginExchange();
+        const PacketSend packet = connection_.SendPacket(i);
+        if (!packet.sent) {
+            connection_.Report(messages_.sendFailed);
             sent.failed = true;
-            sent.connectionLost = transport == nullptr || transport->Lost();
+            sent.connectionLost = packet.connectionLost;
             if (stopAtFailure || Terminated()) {
                 sent.terminated = Terminated();
                 return sent;
             }
-        } else if (c.Packets().length[k] > 0) {
+        } else if (packet.carriedBytes) {
             sent.ackExpected = true;
         }
         if (Terminated()) {
             sent.terminated = true;
             return sent;
         }
-        if (c.PacketsSent.load() < count &&
-            Await(c.HevMultiplePacket, kSenderWaitMs, messages_.multiplePacket) == Wait::Terminated) {
+        if (connection_.PacketsRemain() &&
+            Await(events_.HevMultiplePacket, kSenderWaitMs, messages_.multiplePacket) == Wait::Terminated) {
             sent.terminated = true;
             return sent;
         }
@@ -75,21 +63,21 @@ SenderThread::Sent SenderThread::SendPackets(bool stopAtFailure) {
 // No yield before the wait: the wait itself gives the processor up, and a yield that
 // finds another thread ready costs a switch of its own.
 SenderThread::Wait SenderThread::AwaitAck() {
-    CComManagement& c = ComManagement;
     Hold(true);
-    platform::WaitResult result = c.HevAck.Wait(kSenderWaitMs);
+    WaitResult result = events_.HevAck.Wait(kSenderWaitMs);
     // An answer that claimed the exchange as the wait ran out sets HevAck right after:
     // the exchange was answered in time.
-    if (result != platform::WaitResult::Signaled && !c.EndExchange(exchange_)) result = c.HevAck.Wait(kSenderWaitMs);
+    if (result != WaitResult::Signaled && !connection_.EndExchange(exchange_))
+        result = events_.HevAck.Wait(kSenderWaitMs);
     exchange_ = 0;
     if (Terminated()) return Wait::Terminated;
-    if (result == platform::WaitResult::Signaled) return Wait::Signaled;
-    Report(messages_.ack.For(result));
+    if (result == WaitResult::Signaled) return Wait::Signaled;
+    connection_.Report(messages_.ack.For(result));
     return Wait::Failed;
 }
 
 void SenderThread::AbandonExchange() {
-    ComManagement.EndExchange(exchange_);
+    connection_.EndExchange(exchange_);
     exchange_ = 0;
 }
 

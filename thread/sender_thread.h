@@ -6,10 +6,9 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "thread/sender_link.h"
 
 namespace kravent {
-
-class CComManagement;
 
 inline constexpr std::uint32_t kSenderWaitMs = 3000;
 
@@ -24,11 +23,16 @@ struct WaitMessages {
 
 // The messages of one sender thread.
 struct SenderMessages {
+    WaitMessages wakeUp;  // HevNewSend or HevTimer
     WaitMessages sync;
     WaitMessages multiplePacket;
     WaitMessages ack;
     std::string_view sendFailed;
+    std::string_view fillFailed;
 };
+
+extern const SenderMessages kOneShotMessages;
+extern const SenderMessages kRepetitiveMessages;
 
 class SenderThread : public platform::Thread {
 protected:
@@ -42,8 +46,8 @@ protected:
         bool restart = false;      // held while suspended before a send: the cycle starts over
     };
 
-    SenderThread(CComManagement& connection, const SenderMessages& messages)
-        : ComManagement(connection), messages_(messages) {}
+    SenderThread(SenderLink& connection, const SenderMessages& messages)
+        : connection_(connection), events_(connection.Events()), messages_(messages) {}
 
     // Called before every send and every wait: honours a suspension. True when the
     // thread was held and the cycle must start over. `replyOutstanding`: a packet of the
@@ -53,17 +57,17 @@ protected:
     // Waits on `event` (after Hold); a failure is reported with its message.
     // Termination is tested before the result.
     Wait Await(platform::Event& event, std::uint32_t timeoutMs, const WaitMessages& messages);
-    // Opens an exchange and sends packets 0 .. PacketCount-1, counting each in
-    // PacketsSent before its send and waiting for the reply between two of them. A
-    // failed send is reported; with `stopAtFailure` no further packet goes out.
+    // Opens an exchange and sends packets 0 .. PacketCount-1, waiting for the reply
+    // between two of them. A failed send is reported; with `stopAtFailure` no further
+    // packet goes out.
     Sent SendPackets(bool stopAtFailure);
     // The wait for the acknowledgement of the last packet; the exchange ends with it.
     Wait AwaitAck();
     // Ends the exchange of a cycle that awaits no acknowledgement.
     void AbandonExchange();
-    void Report(std::string_view message) const;
 
-    CComManagement& ComManagement;
+    SenderLink& connection_;
+    ConnectionEvents& events_;
     const SenderMessages& messages_;
 
 private:

@@ -1,28 +1,8 @@
 #include "thread/thread_send.h"
 
-#include "commanagement/com_management.h"
-
 namespace kravent {
 
-namespace {
-
-#define KRAVENT_ONE_SHOT_WAIT(EVENT)                                                  \
-    WaitMessages {                                                                    \
-        "Event " EVENT " Timeout reached\t(TThreadSend::Execute)",                    \
-            "Event " EVENT " Abandoned\t(TThreadSend::Execute)",                      \
-            "Event " EVENT " Unknown error\t(TThreadSend::Execute)"                   \
-    }
-
-const WaitMessages kNewSendMessages = KRAVENT_ONE_SHOT_WAIT("HevNewSend");
-const SenderMessages kMessages{KRAVENT_ONE_SHOT_WAIT("HevSync"), KRAVENT_ONE_SHOT_WAIT("HevMultiplePacket"),
-                               KRAVENT_ONE_SHOT_WAIT("HevAck"), "EthernetCom->SendData Failed\t(TThreadSend::Execute)"};
-#undef KRAVENT_ONE_SHOT_WAIT
-
-constexpr std::string_view kFillFailedMessage = "FillPacketToSend Failed\t(TThreadSend::Execute)";
-
-}  // namespace
-
-TThreadSend::TThreadSend(CComManagement& connection) : SenderThread(connection, kMessages) { Create(false); }
+TThreadSend::TThreadSend(SenderLink& connection) : SenderThread(connection, kOneShotMessages) { Create(false); }
 
 TThreadSend::~TThreadSend() { Stop(); }
 
@@ -32,9 +12,8 @@ bool TThreadSend::Hold(bool) {
 }
 
 void TThreadSend::Execute() {
-    CComManagement& c = ComManagement;
     for (;;) {
-        const Wait trigger = Await(c.HevNewSend, platform::kInfinite, kNewSendMessages);
+        const Wait trigger = Await(events_.HevNewSend, platform::kInfinite, messages_.wakeUp);
         if (trigger == Wait::Terminated) return;
         if (trigger == Wait::Failed) continue;
         if (!RunCycle()) return;
@@ -42,21 +21,22 @@ void TThreadSend::Execute() {
     }
 }
 
+// token -> assembly -> packets, each answered before the next -> acknowledgement -> token
+// back. Every way out of a cycle that took the token gives it back.
 bool TThreadSend::RunCycle() {
-    CComManagement& c = ComManagement;
     // While the repetitive sender is suspended and has given the token back the token
     // is free, and taking it costs nothing. It is still taken, and awaited when it is
-    // not free: a resume from another host thread between the test and the send would
+    // not free: a resume from another host thread between a test and the send would
     // otherwise let both senders fill the shared packet buffers at once.
-    const Wait sync = Await(c.HevSync, kSenderWaitMs, messages_.sync);
+    const Wait sync = Await(events_.HevSync, kSenderWaitMs, messages_.sync);
     if (sync == Wait::Terminated) return false;
     if (sync == Wait::Failed) {
-        c.ReplyReceived.store(true);  // the flags stay set for the next trigger
+        connection_.ReplyAbandoned();  // the flags stay set for the next trigger
         return true;
     }
 
-    if (!c.FillPacketToSend()) {
-        Report(kFillFailedMessage);
+    if (!connection_.FillPacketToSend()) {
+        connection_.Report(messages_.fillFailed);
         EndCycle(false);
         return true;
     }
@@ -76,9 +56,8 @@ bool TThreadSend::RunCycle() {
 }
 
 void TThreadSend::EndCycle(bool replyDelivered) {
-    CComManagement& c = ComManagement;
-    if (!replyDelivered) c.ReplyReceived.store(true);
-    c.HevSync.Set();
+    if (!replyDelivered) connection_.ReplyAbandoned();
+    events_.HevSync.Set();
 }
 
 }  // namespace kravent

@@ -8,7 +8,7 @@ namespace kravent {
 
 class TThreadSend : public SenderThread {
 public:
-    explicit TThreadSend(CComManagement& connection);  // running at once
+    explicit TThreadSend(SenderLink& connection);  // running at once
     ~TThreadSend() override;
 
 protected:

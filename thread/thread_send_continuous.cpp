@@ -1,30 +1,11 @@
 #include "thread/thread_send_continuous.h"
 
-#include "commanagement/com_management.h"
 
 namespace kravent {
 
-namespace {
-
-#define KRAVENT_REPETITIVE_WAIT(EVENT)                                                \
-    WaitMessages {                                                                    \
-        "Event " EVENT " Timeout reached\t(TThreadSendContinuous::Execute)",          \
-            "Event " EVENT " Abandoned\t(TThreadSendContinuous::Execute)",            \
-            "Event " EVENT " Unknown error\t(TThreadSendContinuous::Execute)"         \
-    }
-
-const WaitMessages kTimerMessages = KRAVENT_REPETITIVE_WAIT("HevTimer");
-const SenderMessages kMessages{KRAVENT_REPETITIVE_WAIT("HevSync"), KRAVENT_REPETITIVE_WAIT("HevMultiplePacket"),
-                               KRAVENT_REPETITIVE_WAIT("HevAck"),
-                               "EthernetCom->SendData Failed\t(TThreadProcess::Execute)"};
-#undef KRAVENT_REPETITIVE_WAIT
-
-constexpr std::string_view kFillFailedMessage = "FillPacketToSendContinuous Failed\t(TThreadProcess::Execute)";
-
-}  // namespace
-
-TThreadSendContinuous::TThreadSendContinuous(CComManagement& connection) : SenderThread(connection, kMessages) {
-    TimerID.store(platform::StartPeriodicTimer(static_cast<std::uint32_t>(kDefaultPollPeriodMs), connection.HevTimer));
+TThreadSendContinuous::TThreadSendContinuous(SenderLink& connection)
+    : SenderThread(connection, kRepetitiveMessages) {
+    TimerID.store(platform::StartPeriodicTimer(static_cast<std::uint32_t>(kDefaultPollPeriodMs), events_.HevTimer));
     Create(true);
 }
 
@@ -48,7 +29,7 @@ bool TThreadSendContinuous::SetPeriod(std::int32_t periodMs) {
     std::lock_guard lock(controlLock_);
     const bool wasSuspended = Suspended();
     Suspend();
-    const std::uint32_t timer = platform::StartPeriodicTimer(static_cast<std::uint32_t>(periodMs), ComManagement.HevTimer);
+    const std::uint32_t timer = platform::StartPeriodicTimer(static_cast<std::uint32_t>(periodMs), events_.HevTimer);
     if (timer != 0) {
         platform::KillPeriodicTimer(TimerID.exchange(timer));
         TimeMiliSec.store(periodMs);
@@ -58,7 +39,7 @@ bool TThreadSendContinuous::SetPeriod(std::int32_t periodMs) {
 }
 
 void TThreadSendContinuous::ReleaseToken() {
-    if (holdsToken_.exchange(false, std::memory_order_acq_rel)) ComManagement.HevSync.Set();
+    if (holdsToken_.exchange(false, std::memory_order_acq_rel)) events_.HevSync.Set();
 }
 
 bool TThreadSendContinuous::HoldIfSuspended() {
@@ -73,7 +54,6 @@ bool TThreadSendContinuous::HoldIfSuspended() {
 bool TThreadSendContinuous::Hold(bool replyOutstanding) { return !replyOutstanding && HoldIfSuspended(); }
 
 void TThreadSendContinuous::Execute() {
-    CComManagement& c = ComManagement;
     for (;;) {
         const Cycle cycle = RunCycle();
         ReleaseToken();
@@ -86,7 +66,7 @@ void TThreadSendContinuous::Execute() {
             if (Terminated()) return;
             continue;
         }
-        const Wait tick = Await(c.HevTimer, platform::kInfinite, kTimerMessages);
+        const Wait tick = Await(events_.HevTimer, platform::kInfinite, messages_.wakeUp);
         if (tick == Wait::Terminated) return;
         if (tick == Wait::Failed) continue;
         {
@@ -98,16 +78,17 @@ void TThreadSendContinuous::Execute() {
     }
 }
 
+// token -> assembly of the repetitive set -> packets -> acknowledgement; the caller
+// gives the token back on every way out.
 TThreadSendContinuous::Cycle TThreadSendContinuous::RunCycle() {
-    CComManagement& c = ComManagement;
     if (HoldIfSuspended()) return Terminated() ? Cycle::Terminated : Cycle::Restart;
-    const Wait sync = Await(c.HevSync, kSenderWaitMs, messages_.sync);
+    const Wait sync = Await(events_.HevSync, kSenderWaitMs, messages_.sync);
     if (sync == Wait::Terminated) return Cycle::Terminated;
     if (sync == Wait::Failed) return Cycle::Restart;
     holdsToken_.store(true, std::memory_order_release);
 
-    if (!c.FillPacketToSendContinuous()) {
-        Report(kFillFailedMessage);
+    if (!connection_.FillPacketToSendContinuous()) {
+        connection_.Report(messages_.fillFailed);
         return Cycle::Restart;
     }
     if (Terminated()) return Cycle::Terminated;

@@ -15,7 +15,7 @@ inline constexpr std::int32_t kDefaultPollPeriodMs = 100;
 class TThreadSendContinuous : public SenderThread {
 public:
     // Suspended; its timer runs from now on, setting HevTimer every 100 ms.
-    explicit TThreadSendContinuous(CComManagement& connection);
+    explicit TThreadSendContinuous(SenderLink& connection);
     // Ends the thread, then stops its timer.
     ~TThreadSendContinuous() override;
 
@@ -30,10 +30,6 @@ public:
     // platform's timer cannot serve that period.
     bool SetPeriod(std::int32_t periodMs);
 
-    std::atomic<std::uint32_t> TimerID{0};
-    std::atomic<std::int32_t> TimeMiliSec{kDefaultPollPeriodMs};
-    std::atomic<bool> StopRequest{false};
-
 protected:
     void Execute() override;
     bool Hold(bool replyOutstanding) override;
@@ -45,6 +41,9 @@ private:
     bool HoldIfSuspended();
     void ReleaseToken();
 
+    std::atomic<std::uint32_t> TimerID{0};
+    std::atomic<std::int32_t> TimeMiliSec{kDefaultPollPeriodMs};
+    std::atomic<bool> StopRequest{false};
     std::atomic<bool> holdsToken_{false};
     // Orders the self-suspension at a tick against Start() and SetPeriod(), so that
     // neither a start nor a restored state is lost.

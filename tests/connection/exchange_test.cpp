@@ -70,12 +70,10 @@ TEST_F(Exchange, AllRegistersGoOutAsTwoPacketsTheSecondAfterTheFirstAnswer) {
     module->GetFaults().delayMs = 200;
     ASSERT_TRUE(Vorn_KRAVENT_Read_AllRegister(com));
     ASSERT_TRUE(Vorn_KRAVENT_SendData_MAINPORT(com));
-    ASSERT_TRUE(WaitTcpFrames(1));
-    // The first answer is 200 ms away: the second packet must wait for it.
-    EXPECT_FALSE(WaitTcpFrames(2, 100ms));
-    EXPECT_EQ(module->GetCounters().answersSent, answersBefore);
+    // The first answer is 200 ms away: the second packet must wait for it, so when it
+    // arrives the module has answered already (counters only grow: no timing involved).
     ASSERT_TRUE(WaitTcpFrames(2));
-    EXPECT_EQ(module->GetCounters().answersSent, answersBefore + 1) << "sent only after the first answer";
+    EXPECT_GE(module->GetCounters().answersSent, answersBefore + 1) << "sent only after the first answer";
     ASSERT_TRUE(host.WaitData(1));
     EXPECT_FALSE(host.WaitData(2, 300ms)) << "one callback, after the last answer";
     const RegisterValues v = host.LastValues();

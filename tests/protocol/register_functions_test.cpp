@@ -50,10 +50,10 @@ TEST(RegisterFunctions, EveryFunctionOnANullHandleAndOnAConnection) {
         EXPECT_EQ(conn.Send(), std::vector<Bytes>{call.isWrite ? WriteRequest(call.item) : ReadRequest(call.item)});
         int written = 0;
         for (const auto i : kWriteList)
-            written += reinterpret_cast<const unsigned char*>(&conn.c.RegisterValues)[RecordPlaceAt(i).written];
+            written += reinterpret_cast<const unsigned char*>(&conn.c.Values())[RecordPlaceAt(i).written];
         EXPECT_EQ(written, call.isWrite ? 1 : 0);
         if (call.isWrite) {
-            EXPECT_TRUE(conn.c.RegisterValues.*call.written);
+            EXPECT_TRUE(conn.c.Values().*call.written);
         }
     }
     for (const auto& [name, fn] : {std::pair{"Vorn_KRAVENT_Read_AllRegister", &Vorn_KRAVENT_Read_AllRegister},
@@ -132,7 +132,7 @@ TEST(RegisterFunctions, ResetWarningsWritesZero) {
     conn.c.RequestWrite(WriteIndex("WARNINGS"), ones, sizeof ones);
     ASSERT_TRUE(Vorn_KRAVENT_Reset_WARNINGS(conn.handle()));
     EXPECT_EQ(conn.Send(), std::vector<Bytes>{WriteRequest({0x08, 0, 0, 0, 0})});
-    EXPECT_TRUE(conn.c.RegisterValues.WARNINGS_Written);
+    EXPECT_TRUE(conn.c.Values().WARNINGS_Written);
 }
 
 TEST(RegisterFunctions, RepetitiveReadsJoinThePolledSetOnly) {

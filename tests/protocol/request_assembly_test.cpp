@@ -38,7 +38,7 @@ std::size_t IndexOf(const std::vector<RegisterCall>& calls, const std::string& n
 
 int WrittenCount(const CComManagement& c) {
     int n = 0;
-    for (const auto& w : kWriteCalls) n += c.RegisterValues.*w.written ? 1 : 0;
+    for (const auto& w : kWriteCalls) n += c.Values().*w.written ? 1 : 0;
     return n;
 }
 
@@ -67,7 +67,7 @@ TEST(RequestAssembly, ReadAndWriteShareTheFirstPacket) {
     c.FillPacketToSend();
     EXPECT_EQ(Packets(c), (std::vector<Bytes>{{0x00, 0x21, 0x00, 0x00, 0x00, 0x01, 0x00, 0xFF, 0xDD, 0x00, 0x22,
                                                0x00, 0x00, 0x00, 0x02, 0x20, 0x01, 0xDF, 0xDA}}));
-    EXPECT_TRUE(c.RegisterValues.REGULATIONMODE_Written);
+    EXPECT_TRUE(c.Values().REGULATIONMODE_Written);
     EXPECT_EQ(WrittenCount(c), 1);
 }
 
@@ -148,12 +148,12 @@ TEST(RequestAssembly, WritesBeyondTheThirdPacketWaitForTheNextSend) {
     EXPECT_EQ(Packets(c), (std::vector<Bytes>{Concat({ReadRequest(Items(kReadCalls, 0, 34)), WriteRequest({})}),
                                               WriteRequest(kWriteCalls[input].item),
                                               WriteRequest(kWriteCalls[position].item)}));
-    EXPECT_TRUE(c.RegisterValues.POSITION_Written);
-    EXPECT_FALSE(c.RegisterValues.KP_Written);
+    EXPECT_TRUE(c.Values().POSITION_Written);
+    EXPECT_FALSE(c.Values().KP_Written);
 
     c.FillPacketToSend();
     EXPECT_EQ(Packets(c), (std::vector<Bytes>{WriteRequest(kWriteCalls[kp].item)}));
-    EXPECT_TRUE(c.RegisterValues.KP_Written);
+    EXPECT_TRUE(c.Values().KP_Written);
     EXPECT_EQ(WrittenCount(c), 1);
     c.FillPacketToSend();
     EXPECT_EQ(c.Packets().count, 0);
@@ -177,7 +177,7 @@ TEST(RequestAssembly, RepetitiveSetIsRebuiltEveryCycle) {
         c.RequestRepetitive(RepetitiveIndex(name));
     ASSERT_TRUE(Vorn_KRAVENT_Write_KP(1.0f, Handle(c)));
     c.FillPacketToSend();
-    EXPECT_TRUE(c.RegisterValues.KP_Written);
+    EXPECT_TRUE(c.Values().KP_Written);
 
     const Bytes expected = ReadRequest({0x07, 0x08, 0x20, 0x21, 0x26, 0x28, 0x30, 0x31, 0x32, 0x37, 0x38});
     for (int cycle = 0; cycle < 2; ++cycle) {

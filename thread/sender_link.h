@@ -1,0 +1,60 @@
+// What a sender thread needs of the connection it serves, and all it sees of it: the
+// connection owns the state of an exchange and implements this interface, so that no
+// sender reads or writes a field of it.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace kravent {
+
+// The connection's auto-reset events.
+struct ConnectionEvents {
+    platform::Event HevMultiplePacket{false};  // a packet of a multi-packet exchange was answered
+    platform::Event HevSync{true};             // the token: one sender at a time owns the connection
+    platform::Event HevAck{false};             // the exchange was answered
+    platform::Event HevTimer{false};           // a polling period began
+    platform::Event HevNewSend{false};         // the host triggered a send
+};
+
+// How the send of one packet went.
+struct PacketSend {
+    bool sent = false;            // the transport took the packet
+    bool carriedBytes = false;    // ... and it had bytes, so an answer will come
+    bool connectionLost = false;  // the send failed and the socket is gone for good
+};
+
+class SenderLink {
+public:
+    virtual ConnectionEvents& Events() = 0;
+
+    // Pack the pending one-shot requests, or the repetitive set, into the packets of
+    // the next exchange. The caller holds the token.
+    virtual bool FillPacketToSend() = 0;
+    virtual bool FillPacketToSendContinuous() = 0;
+    virtual std::int32_t PacketCount() const = 0;
+
+    // Opens a numbered exchange just before its first packet goes out: only bytes that
+    // arrive while it is open answer it. Stale wake-ups of the sender are dropped first.
+    virtual std::uint32_t BeginExchange() = 0;
+    // Ends exchange `exchange`. False when its answer has already claimed it: the
+    // acknowledgement is then on its way.
+    virtual bool EndExchange(std::uint32_t exchange) = 0;
+    // Counts packet `index` as sent, then hands it to the transport; counted first, so
+    // that an answer that overtakes the send finds its packet counted.
+    virtual PacketSend SendPacket(std::int32_t index) = 0;
+    // True while packets of the exchange remain to be sent.
+    virtual bool PacketsRemain() const = 0;
+
+    // A one-shot exchange ended without delivering a reply: the host may trigger again.
+    virtual void ReplyAbandoned() = 0;
+    // Writes `message` to the error log under the connection's address.
+    virtual void Report(std::string_view message) const = 0;
+
+protected:
+    ~SenderLink() = default;
+};
+
+}  // namespace kravent
