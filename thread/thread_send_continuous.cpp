@@ -1,6 +1,5 @@
 #include "thread/thread_send_continuous.h"
 
-
 namespace kravent {
 
 TThreadSendContinuous::TThreadSendContinuous(SenderLink& connection)
