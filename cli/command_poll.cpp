@@ -1,14 +1,13 @@
 // poll: the registers join the library's repetitive set and its sender asks for them
 // every period; each answer becomes a line (CSV or JSON) on a pipe, or redraws a
 // small table in place on a terminal.
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <optional>
 
 #include "cli/commands.h"
+#include "cli/os_services.h"
 #include "cli/json.h"
 #include "cli/register_calls.h"
 #include "cli/register_catalogue.h"
@@ -29,7 +28,7 @@ long long MillisecondsBetween(Clock::time_point from, Clock::time_point to) {
 class PollPrinter {
 public:
     PollPrinter(const std::vector<std::size_t>& indices, bool json)
-        : indices_(indices), json_(json), live_(!json && isatty(STDOUT_FILENO)) {}
+        : indices_(indices), json_(json), live_(!json && IsTerminal(stdout)) {}
 
     void Begin() {
         if (json_ || live_) return;

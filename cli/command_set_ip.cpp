@@ -1,7 +1,5 @@
 // set-ip: Vorn_KRAVENT_ChangeIPAddress first makes sure for 5 s that no host answers
 // at the new address, so it runs on a worker thread while stderr shows the wait.
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -11,6 +9,7 @@
 #include <thread>
 
 #include "cli/commands.h"
+#include "cli/os_services.h"
 #include "cli/json.h"
 #include "cli/stop_signals.h"
 #include "cli/value_format.h"
@@ -86,7 +85,7 @@ int CommandSetIp(const Arguments& args, const Reporter& report) {
     if (!ParseAddress(args.operands[2], mask)) return report.Usage("'" + args.operands[2] + "' is not a dotted subnet mask");
 
     const std::string target = FormatMac(mac) + " -> " + FormatAddress(ip) + "/" + FormatAddress(mask);
-    const bool terminal = isatty(STDERR_FILENO);
+    const bool terminal = IsTerminal(stderr);
     const bool progress = !report.json();  // JSON output keeps stderr for JSON
     const auto start = Clock::now();
     bool ok = false;

@@ -1,13 +1,10 @@
 #include "cli/library_log.h"
 
-#include <dlfcn.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
-#include "Vorn-KRAVENT_DLLInterface.h"
-#include "platform/platform.h"
+#include "cli/os_services.h"
 
 namespace kravent::cli {
 
@@ -38,13 +35,8 @@ bool TakeMessage(std::string_view record, std::string& message) {
 }  // namespace
 
 std::string LibraryLogPath() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&Vorn_KRAVENT_VersionDLL), &info) == 0 || info.dli_fname == nullptr) return {};
-    std::error_code error;
-    const std::filesystem::path library = std::filesystem::canonical(info.dli_fname, error);
-    if (error) return {};
-    // Where the library puts its log (beside itself, or the chosen or state directory).
-    return platform::LogDirectory(library.parent_path().string() + "/") + kLogFileName;
+    const std::string directory = LibraryLogDirectory();
+    return directory.empty() ? directory : directory + kLogFileName;
 }
 
 LibraryLogWatch::LibraryLogWatch() : path_(LibraryLogPath()), start_(FileSize(path_)) {}

@@ -4,6 +4,7 @@
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/os_services.h"
 #include "cli/register_catalogue.h"
 #include "cli/report.h"
 #include "cli/stop_signals.h"
@@ -27,6 +28,7 @@ constexpr Subcommand kSubcommands[] = {
 
 int main(int argc, char** argv) {
     WatchStopSignals();
+    PrepareConsole();
     const ParsedArguments parsed = ParseArguments(argc, argv);
     if (!parsed.arguments) return Reporter(false).Usage(parsed.error);
     const Arguments& args = *parsed.arguments;

@@ -19,7 +19,7 @@ void VORN_KRAVENT_CALL Session::OnData(RegisterValues* values, ComID) {
         if (self->answers_.size() == kMaxQueuedAnswers) self->answers_.pop_front();
         self->answers_.push_back({*values, std::chrono::steady_clock::now()});
     }
-    self->changed_.notify_all();
+    self->changed_.Notify();
 }
 
 void VORN_KRAVENT_CALL Session::OnEvent(std::int32_t event, ComID) {
@@ -31,7 +31,7 @@ void VORN_KRAVENT_CALL Session::OnEvent(std::int32_t event, ComID) {
         else if (event == VORN_KRAVENT_STATE_ERROR) self->failed_ = true;
         else if (event == VORN_KRAVENT_STATE_NOT_CONNECTED) self->disconnected_ = true;
     }
-    self->changed_.notify_all();
+    self->changed_.Notify();
 }
 
 bool Session::Broken(std::string& error) const {
@@ -55,7 +55,7 @@ bool Session::Open(const std::int32_t ip[4], std::string& error) {
         return false;
     }
     std::unique_lock lock(mutex_);
-    if (!WaitFor(lock, kConnectLimit, [&] { return connected_ || failed_ || disconnected_; })) {
+    if (!changed_.Wait(lock, kConnectLimit, [&] { return connected_ || failed_ || disconnected_; })) {
         error = "no TCP connection to " + address_ + ":8010 within 5 s";
         return false;
     }
@@ -90,7 +90,7 @@ bool Session::Exchange(RegisterValues& values, std::string& error,
 
 Session::Wait Session::NextAnswer(Answer& answer, std::chrono::milliseconds limit, std::string& error) {
     std::unique_lock lock(mutex_);
-    WaitFor(lock, limit, [&] { return !answers_.empty() || failed_ || disconnected_ || interrupted_; });
+    changed_.Wait(lock, limit, [&] { return !answers_.empty() || failed_ || disconnected_ || interrupted_; });
     if (interrupted_) return Wait::kInterrupted;
     if (!answers_.empty()) {
         answer = answers_.front();
@@ -107,7 +107,7 @@ void Session::Interrupt() {
         std::lock_guard lock(mutex_);
         interrupted_ = true;
     }
-    changed_.notify_all();
+    changed_.Notify();
 }
 
 void Session::Close() {

@@ -2,15 +2,12 @@
 // until it is established, send the recorded requests and wait for the answer, take
 // the answers of a poll one by one, close.
 //
-// Threads: on Linux the library calls Data_Received_MAINPORT and Com_Event on its
-// notification thread; the callbacks here only copy what they get and signal a
-// condition variable. Every wait of the tool goes through WaitFor, the one place a
-// Windows port (whose callbacks run on the opening thread while it dispatches window
-// messages) would pump messages instead of sleeping on the condition variable.
+// Threads: the callbacks only copy what they get and wake the waiting thread. Every
+// wait of the tool goes through the Wakeup `changed_`, which on Windows dispatches
+// the window messages whose handlers call the callbacks.
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -18,6 +15,7 @@
 #include <string>
 
 #include "Vorn-KRAVENT_DLLInterface.h"
+#include "cli/wakeup.h"
 
 namespace kravent::cli {
 
@@ -61,11 +59,6 @@ private:
     static void VORN_KRAVENT_CALL OnData(RegisterValues* values, ComID com);
     static void VORN_KRAVENT_CALL OnEvent(std::int32_t event, ComID com);
 
-    // Waits until `ready()` holds (with the lock taken) or `limit` runs out.
-    template <typename Ready>
-    bool WaitFor(std::unique_lock<std::mutex>& lock, std::chrono::milliseconds limit, Ready ready) {
-        return changed_.wait_for(lock, limit, ready);
-    }
     bool Broken(std::string& error) const;  // connection failed or closed; lock held
 
     static constexpr std::size_t kMaxQueuedAnswers = 256;  // a poll that is not read keeps the latest
@@ -73,7 +66,7 @@ private:
     ComID com_ = nullptr;
     std::string address_;
     std::mutex mutex_;
-    std::condition_variable changed_;
+    Wakeup changed_;  // every wait for a callback
     std::deque<Answer> answers_;
     bool connected_ = false;
     bool failed_ = false;        // Com_Event 2

@@ -1,15 +1,18 @@
-// SIGINT and SIGTERM. They are blocked in every thread from the start of main, and
-// one watcher thread takes them: while a command holds a StopHandler, a signal calls
-// it and the command ends in order (connection closed, summary printed, status 130);
-// at any other moment the tool ends at once with status 130.
+// SIGINT and SIGTERM on Linux, Ctrl-C, Ctrl-Break and closing the console on Windows.
+// From the start of main one watcher takes them: while a command holds a StopHandler,
+// a stop calls it and the command ends in order (connection closed, summary printed,
+// status 130); at any other moment the tool ends at once with status 130.
 #pragma once
 
 #include <functional>
 
 namespace kravent::cli {
 
-// Call first in main, before any thread starts.
+// Call first in main, before any thread starts (cli/os/<platform>).
 void WatchStopSignals();
+
+// What the watcher does with a stop: the running command's handler, or the exit.
+void DeliverStop();
 
 class StopHandler {
 public:

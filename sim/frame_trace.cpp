@@ -1,7 +1,5 @@
 #include "sim/frame_trace.h"
 
-#include <arpa/inet.h>
-
 #include <chrono>
 #include <ctime>
 
@@ -79,12 +77,12 @@ std::string Items(const std::uint8_t* payload, std::size_t length, bool withValu
     return text;
 }
 
+// The local time of day; std::localtime's result is shared, so only under the trace's lock.
 std::string Clock() {
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    const std::tm local = *std::localtime(&seconds);
     char text[32];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(ms));
     return text;
@@ -107,19 +105,16 @@ std::string DescribeFrame(const std::uint8_t* frame, std::size_t size) {
     }
 }
 
-void FrameTrace::Frame(int module, bool received, bool udp, const sockaddr_in& peer, const std::uint8_t* frame,
+void FrameTrace::Frame(int module, bool received, bool udp, const Endpoint& peer, const std::uint8_t* frame,
                        std::size_t size) {
-    char address[INET_ADDRSTRLEN] = "?";
-    inet_ntop(AF_INET, &peer.sin_addr, address, sizeof address);
-    const std::string line = Clock() + " module " + std::to_string(module) + (received ? " <- " : " -> ") +
-                             (udp ? "udp " : "tcp ") + address + ":" + std::to_string(ntohs(peer.sin_port)) + " " +
-                             DescribeFrame(frame, size) + "\n";
+    const std::string rest = " module " + std::to_string(module) + (received ? " <- " : " -> ") + (udp ? "udp " : "tcp ") +
+                             FormatEndpoint(peer) + " " + DescribeFrame(frame, size) + "\n";
     std::lock_guard lock(mutex_);
-    std::fputs(line.c_str(), out_);
+    std::fputs((Clock() + rest).c_str(), out_);
     std::fflush(out_);
 }
 
-void FrameTrace::Sent(int module, bool udp, const sockaddr_in& peer, const std::uint8_t* bytes, std::size_t size) {
+void FrameTrace::Sent(int module, bool udp, const Endpoint& peer, const std::uint8_t* bytes, std::size_t size) {
     for (std::size_t at = 0; at + wire::kHeaderSize <= size;) {
         const std::size_t frameSize = wire::kHeaderSize + wire::GetU16(bytes + at + 4) + wire::kChecksumSize;
         Frame(module, false, udp, peer, bytes + at, std::min(frameSize, size - at));

@@ -5,13 +5,13 @@
 // Shared by every module of the program; lines never interleave.
 #pragma once
 
-#include <netinet/in.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <mutex>
 #include <string>
+
+#include "sim/socket_util.h"
 
 namespace kravent::sim {
 
@@ -20,9 +20,9 @@ public:
     explicit FrameTrace(std::FILE* out) : out_(out) {}
 
     // One whole frame (header, payload, checksum).
-    void Frame(int module, bool received, bool udp, const sockaddr_in& peer, const std::uint8_t* frame, std::size_t size);
+    void Frame(int module, bool received, bool udp, const Endpoint& peer, const std::uint8_t* frame, std::size_t size);
     // What went out in one send: one or more frames one after another.
-    void Sent(int module, bool udp, const sockaddr_in& peer, const std::uint8_t* bytes, std::size_t size);
+    void Sent(int module, bool udp, const Endpoint& peer, const std::uint8_t* bytes, std::size_t size);
 
 private:
     std::mutex mutex_;

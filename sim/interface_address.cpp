@@ -1,16 +1,12 @@
 #include "sim/interface_address.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "sim/os_services.h"
 #include "sim/register_text.h"
-
-extern char** environ;
 
 namespace kravent::sim {
 
@@ -28,14 +24,7 @@ namespace {
 // Runs `ip` with the arguments; its exit status, or -1 when it could not run.
 int RunIp(std::vector<std::string> args) {
     args.insert(args.begin(), "ip");
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (::posix_spawnp(&pid, "ip", nullptr, nullptr, argv.data(), environ) != 0) return -1;
-    int status = 0;
-    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
+    return RunProgram(args);
 }
 
 std::string WithPrefix(const Ipv4& ip, const Ipv4& mask) {

@@ -1,7 +1,4 @@
-// kravent-sim: plays one or more KRAVENT modules until SIGINT or SIGTERM.
-#include <signal.h>
-#include <unistd.h>
-
+// kravent-sim: plays one or more KRAVENT modules until SIGINT or SIGTERM (Ctrl-C).
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -12,6 +9,7 @@
 
 #include "Vorn-KRAVENT_DLLInterface.h"
 #include "sim/module_simulator.h"
+#include "sim/os_services.h"
 #include "sim/register_text.h"
 
 using kravent::sim::ModuleSettings;
@@ -137,12 +135,7 @@ int main(int argc, char** argv) {
     ProgramOptions options;
     if (const auto exitStatus = Parse(argc, argv, options)) return *exitStatus;
 
-    // Block the stop signals before any thread starts, so that only sigwait takes them.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    kravent::sim::CatchStopRequests();
 
     kravent::sim::FrameTrace trace(stdout);
     std::vector<std::unique_ptr<ModuleSimulator>> modules;
@@ -158,13 +151,9 @@ int main(int argc, char** argv) {
     }
     std::fputs("ready\n", stdout);
     std::fflush(stdout);
-    if (options.readyFd >= 0) {
-        [[maybe_unused]] const ssize_t n = ::write(options.readyFd, "ready\n", 6);
-        ::close(options.readyFd);
-    }
+    if (options.readyFd >= 0) kravent::sim::WriteReadyLine(options.readyFd);
 
-    int signal = 0;
-    while (sigwait(&stopSignals, &signal) != 0) {}
+    kravent::sim::WaitForStopRequest();
     for (auto& module : modules) module->Stop();
     return 0;
 }

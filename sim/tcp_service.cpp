@@ -1,14 +1,7 @@
 #include "sim/tcp_service.h"
 
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
 
 #include "protocol/frame.h"
 #include "sim/frame_assembler.h"
@@ -17,7 +10,7 @@ namespace kravent::sim {
 
 bool TcpService::Start(const std::string& address, std::uint16_t port, std::string& error) {
     listener_ = OpenTcpListener(address, port, error);
-    if (listener_ < 0) return false;
+    if (listener_ == kNoSocket) return false;
     port_ = BoundPort(listener_);
     stop_.Clear();
     acceptor_ = std::thread([this] { AcceptLoop(); });
@@ -32,7 +25,7 @@ void TcpService::Stop() {
         {
             // Wakes a thread blocked in recv or send; the socket stays open until it closes it.
             std::lock_guard lock(c.fdMutex);
-            if (c.fd >= 0) ::shutdown(c.fd, SHUT_RDWR);
+            if (c.fd != kNoSocket) ShutdownSocket(c.fd);
         }
         c.thread.join();
     }
@@ -52,22 +45,23 @@ bool TcpService::Rebind(const std::string& address, std::string& error) {
 
 void TcpService::AcceptLoop() {
     for (;;) {
-        pollfd fds[3] = {{stop_.fd(), POLLIN, 0}, {rebind_.fd(), POLLIN, 0}, {listener_, POLLIN, 0}};
-        if (::poll(fds, 3, -1) < 0) continue;
-        if (fds[0].revents != 0) {
+        const SocketHandle sockets[3] = {stop_.handle(), rebind_.handle(), listener_};
+        const std::optional<std::uint32_t> readable = WaitReadable(sockets, -1);
+        if (!readable) continue;
+        if ((*readable & 1u) != 0) {
             std::lock_guard lock(rebindMutex_);
             if (rebindAddress_) rebindError_ = "the service is stopping";
             rebindAddress_.reset();
             rebindDone_.notify_all();
             return;
         }
-        if (fds[1].revents != 0) {
+        if ((*readable & 2u) != 0) {
             rebind_.Clear();
             std::lock_guard lock(rebindMutex_);
             if (rebindAddress_) {
                 std::string error;
-                const int fd = OpenTcpListener(*rebindAddress_, port_, error);
-                if (fd >= 0) {
+                const SocketHandle fd = OpenTcpListener(*rebindAddress_, port_, error);
+                if (fd != kNoSocket) {
                     CloseSocket(listener_);
                     listener_ = fd;
                 } else {
@@ -77,21 +71,20 @@ void TcpService::AcceptLoop() {
                 rebindDone_.notify_all();
             }
         }
-        if (fds[2].revents != 0) Accept();
+        if ((*readable & 4u) != 0) Accept();
         ReapFinished();
     }
 }
 
 void TcpService::Accept() {
-    const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0) return;
+    // Each answer goes out at once, whatever is still unacknowledged (no send delay).
+    SocketHandle fd = AcceptConnection(listener_);
+    if (fd == kNoSocket) return;
     ReapFinished();
     if (connections_.size() >= kMaxConnections) {
-        ::close(fd);
+        CloseSocket(fd);
         return;
     }
-    const int on = 1;  // each answer goes out at once, whatever is still unacknowledged
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     SetOpenConnections(open_.fetch_add(1) + 1);
     log_.ConnectionOpened();
     Connection& c = connections_.emplace_back();
@@ -115,7 +108,7 @@ void TcpService::ReapFinished() {
     }
 }
 
-bool TcpService::SendAnswer(int fd, const sockaddr_in& peer, const std::uint8_t* data, std::size_t size) {
+bool TcpService::SendAnswer(SocketHandle fd, const Endpoint& peer, const std::uint8_t* data, std::size_t size) {
     if (const std::uint32_t delay = faults_.delayMs.load(); delay > 0 && !SleepUnlessWoken(stop_, delay)) return false;
     const std::size_t piece = faults_.splitBytes.load();
     const std::uint32_t pause = faults_.splitPauseMs.load();
@@ -131,7 +124,7 @@ bool TcpService::SendAnswer(int fd, const sockaddr_in& peer, const std::uint8_t*
 }
 
 void TcpService::Serve(Connection& connection, int id) {
-    const int fd = connection.fd;  // set before this thread started; only this thread clears it
+    SocketHandle fd = connection.fd;  // set before this thread started; only this thread clears it
     FrameAssembler assembler;
     std::array<std::uint8_t, 2048> input{};
     // Room for several answers, so that merged answers still fit one send.
@@ -140,13 +133,12 @@ void TcpService::Serve(Connection& connection, int id) {
     std::uint32_t heldAnswers = 0;   // answered pieces whose bytes are pending
     std::uint32_t exchanges = 0;     // answered pieces sent
     bool open = true;
-    sockaddr_in peer{};
-    socklen_t peerSize = sizeof peer;
-    if (trace_) ::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize);
-    // A blocking recv per piece: Stop shuts the socket down to end it.
+    const Endpoint peer = trace_ ? PeerOf(fd) : Endpoint{};
+    // A receive per piece once the socket is readable; Stop wakes the wait (and shuts
+    // the socket down, which ends a blocked send).
     while (open) {
-        const ssize_t n = ::recv(fd, input.data(), input.size(), 0);
-        if (n < 0 && errno == EINTR) continue;
+        if (WaitReadable(fd, stop_) != WaitOutcome::Readable) break;
+        const long n = Receive(fd, input.data(), input.size());
         if (n <= 0) break;
         logic_.AdvanceMotor();
         const std::size_t errorsBefore = assembler.checksumErrors();
@@ -178,9 +170,9 @@ void TcpService::Serve(Connection& connection, int id) {
     }
     {
         std::lock_guard lock(connection.fdMutex);
-        ::shutdown(fd, SHUT_RDWR);
-        ::close(fd);
-        connection.fd = -1;
+        ShutdownSocket(fd);
+        CloseSocket(fd);
+        connection.fd = kNoSocket;
     }
     SetOpenConnections(open_.fetch_sub(1) - 1);
     log_.ConnectionClosed();  // after the register, so that a waiter finds it updated

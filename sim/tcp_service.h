@@ -49,7 +49,7 @@ public:
 private:
     struct Connection {
         std::mutex fdMutex;  // Stop shuts the socket down while its thread may be closing it
-        int fd = -1;
+        SocketHandle fd = kNoSocket;
         std::thread thread;
         std::atomic<bool> done{false};
     };
@@ -58,7 +58,7 @@ private:
     void Serve(Connection& connection, int id);
     void ReapFinished();
     void SetOpenConnections(std::size_t count);
-    bool SendAnswer(int fd, const sockaddr_in& peer, const std::uint8_t* data, std::size_t size);
+    bool SendAnswer(SocketHandle fd, const Endpoint& peer, const std::uint8_t* data, std::size_t size);
 
     ModuleLogic& logic_;
     RegisterStore& store_;
@@ -69,7 +69,7 @@ private:
 
     WakeSignal stop_;
     WakeSignal rebind_;
-    int listener_ = -1;
+    SocketHandle listener_ = kNoSocket;
     std::uint16_t port_ = 0;
     std::thread acceptor_;
     std::list<Connection> connections_;  // owned by the acceptor thread while it runs

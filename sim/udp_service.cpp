@@ -1,12 +1,6 @@
 #include "sim/udp_service.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-
 #include <array>
-#include <cstring>
 
 #include "protocol/frame.h"
 #include "sim/frame_assembler.h"
@@ -31,17 +25,15 @@ void UdpService::Stop() {
 
 bool UdpService::Bind(const std::string& address, std::string& error) {
     const bool specific = !IsAnyAddress(address);
-    int unicast = OpenUdpSocket(address, port_, specific, error);
-    if (unicast < 0) return false;
-    int broadcast = -1;
+    SocketHandle unicast = OpenUdpSocket(address, port_, specific, error);
+    if (unicast == kNoSocket) return false;
+    SocketHandle broadcast = kNoSocket;
     if (specific) {
         broadcast = OpenUdpSocket("0.0.0.0", BoundPort(unicast), true, error);
-        if (broadcast < 0) {
+        if (broadcast == kNoSocket) {
             CloseSocket(unicast);
             return false;
         }
-        const int on = 1;
-        ::setsockopt(broadcast, IPPROTO_IP, IP_PKTINFO, &on, sizeof on);
     }
     CloseSocket(unicast_);
     CloseSocket(broadcast_);
@@ -54,47 +46,33 @@ bool UdpService::Bind(const std::string& address, std::string& error) {
 
 void UdpService::Loop() {
     for (;;) {
-        pollfd fds[3] = {{stop_.fd(), POLLIN, 0}, {unicast_, POLLIN, 0}, {broadcast_, POLLIN, 0}};
-        if (::poll(fds, broadcast_ >= 0 ? 3 : 2, -1) < 0) continue;
-        if (fds[0].revents != 0) return;
-        if (fds[1].revents != 0) Receive(unicast_, false);
-        else if (broadcast_ >= 0 && fds[2].revents != 0) Receive(broadcast_, true);
+        const SocketHandle sockets[3] = {stop_.handle(), unicast_, broadcast_};
+        const std::optional<std::uint32_t> readable = WaitReadable(sockets, -1);
+        if (!readable) continue;
+        if ((*readable & 1u) != 0) return;
+        if ((*readable & 2u) != 0) Receive(unicast_, false);
+        else if ((*readable & 4u) != 0) Receive(broadcast_, true);
     }
 }
 
 bool UdpService::IsBroadcastFor(std::uint32_t destination) const {
-    if (destination == INADDR_BROADCAST) return true;
-    in_addr own{};
-    if (::inet_pton(AF_INET, address_.c_str(), &own) != 1) return false;
+    if (destination == 0xFFFFFFFFu) return true;
+    const std::optional<std::uint32_t> own = BindableAddress(address_);
+    if (!own) return false;
     const WireValue mask = store_.GetRaw("SUBNETMASK");
     const std::uint32_t m = wire::GetU32(mask.data());
-    return destination == ((ntohl(own.s_addr) & m) | ~m);
+    return destination == ((*own & m) | ~m);
 }
 
-void UdpService::Receive(int fd, bool broadcastOnly) {
+void UdpService::Receive(SocketHandle fd, bool broadcastOnly) {
     std::array<std::uint8_t, 2048> input{};
-    sockaddr_in from{};
-    iovec iov{input.data(), input.size()};
-    alignas(cmsghdr) std::array<char, CMSG_SPACE(sizeof(in_pktinfo))> control{};
-    msghdr msg{};
-    msg.msg_name = &from;
-    msg.msg_namelen = sizeof from;
-    msg.msg_iov = &iov;
-    msg.msg_iovlen = 1;
-    msg.msg_control = control.data();
-    msg.msg_controllen = control.size();
-    const ssize_t n = ::recvmsg(fd, &msg, 0);
+    Endpoint from;
+    std::optional<std::uint32_t> destination;
+    const long n = ReceiveDatagram(fd, input.data(), input.size(), from, destination);
     if (n <= 0) return;  // an empty datagram, or an error report queued on the socket
-    if (broadcastOnly) {
-        bool accepted = false;
-        for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c != nullptr; c = CMSG_NXTHDR(&msg, c)) {
-            if (c->cmsg_level != IPPROTO_IP || c->cmsg_type != IP_PKTINFO) continue;
-            in_pktinfo info{};
-            std::memcpy(&info, CMSG_DATA(c), sizeof info);
-            accepted = IsBroadcastFor(ntohl(info.ipi_addr.s_addr));
-        }
-        if (!accepted) return;  // sent to another address of this host
-    }
+    // Sent to another address of this host; a system that does not tell the
+    // destination leaves it to the wildcard socket's usual share: broadcasts.
+    if (broadcastOnly && destination && !IsBroadcastFor(*destination)) return;
 
     logic_.AdvanceMotor();
     FrameAssembler assembler;
@@ -112,7 +90,7 @@ void UdpService::Receive(int fd, bool broadcastOnly) {
     log_.AddChecksumErrors(assembler.checksumErrors(), assembler.oversizedFrames());
     if (pending > 0) {
         if (const std::uint32_t delay = faults_.delayMs.load(); delay > 0 && !SleepUnlessWoken(stop_, delay)) return;
-        if (::sendto(unicast_, output.data(), pending, 0, reinterpret_cast<sockaddr*>(&from), sizeof from) > 0) {
+        if (SendDatagram(unicast_, output.data(), pending, from)) {
             if (trace_) trace_->Sent(module_, true, from, output.data(), pending);
             log_.AddAnswer();
         }

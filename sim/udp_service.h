@@ -47,7 +47,7 @@ public:
 private:
     bool Bind(const std::string& address, std::string& error);
     void Loop();
-    void Receive(int fd, bool broadcastOnly);
+    void Receive(SocketHandle fd, bool broadcastOnly);
     bool IsBroadcastFor(std::uint32_t destination) const;
 
     ModuleLogic& logic_;
@@ -59,8 +59,8 @@ private:
     int module_ = 0;
 
     WakeSignal stop_;
-    int unicast_ = -1;
-    int broadcast_ = -1;  // only when bound to a specific address
+    SocketHandle unicast_ = kNoSocket;
+    SocketHandle broadcast_ = kNoSocket;  // only when bound to a specific address
     std::string address_;
     std::uint16_t port_ = 0;
     std::thread thread_;

@@ -1,0 +1,27 @@
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <io.h>
+#include <windows.h>
+
+#include "cli/os_services.h"
+
+namespace kravent::cli {
+
+void PrepareConsole() { SetConsoleOutputCP(CP_UTF8); }
+
+bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+
+// The DLL writes its log beside itself.
+std::string LibraryLogDirectory() {
+    const HMODULE library = GetModuleHandleA("Vorn-KRAVENT_DLLInterface.dll");
+    if (library == nullptr) return {};
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(library, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return {};
+    const std::string file(path, length);
+    const std::size_t separator = file.find_last_of("\\/");
+    return separator == std::string::npos ? std::string() : file.substr(0, separator + 1);
+}
+
+}  // namespace kravent::cli

@@ -1,0 +1,189 @@
+// The simulator's sockets on POSIX: poll for the waits, an eventfd for the wake signal.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+#include "sim/socket_util.h"
+
+namespace kravent::sim {
+
+namespace {
+
+int Fd(SocketHandle socket) { return static_cast<int>(socket); }
+
+bool MakeAddress(const std::string& address, std::uint16_t port, sockaddr_in& out, std::string& error) {
+    const std::optional<std::uint32_t> host = BindableAddress(address);
+    if (!host) {
+        error = "not an IPv4 address: " + address;
+        return false;
+    }
+    std::memset(&out, 0, sizeof out);
+    out.sin_family = AF_INET;
+    out.sin_port = htons(port);
+    out.sin_addr.s_addr = htonl(*host);
+    return true;
+}
+
+Endpoint FromSockaddr(const sockaddr_in& address) { return {ntohl(address.sin_addr.s_addr), ntohs(address.sin_port)}; }
+
+SocketHandle Fail(int fd, std::string& error, const std::string& what) {
+    error = what + ": " + std::strerror(errno);
+    if (fd >= 0) ::close(fd);
+    return kNoSocket;
+}
+
+void SetOption(int fd, int level, int name) {
+    const int on = 1;
+    ::setsockopt(fd, level, name, &on, sizeof on);
+}
+
+}  // namespace
+
+WakeSignal::WakeSignal() : handle_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+WakeSignal::~WakeSignal() {
+    if (handle_ >= 0) ::close(Fd(handle_));
+}
+void WakeSignal::Signal() {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = ::write(Fd(handle_), &one, sizeof one);
+}
+void WakeSignal::Clear() {
+    std::uint64_t value = 0;
+    [[maybe_unused]] const ssize_t n = ::read(Fd(handle_), &value, sizeof value);
+}
+
+std::optional<std::uint32_t> WaitReadable(std::span<const SocketHandle> sockets, int timeoutMs) {
+    std::array<pollfd, 4> fds{};
+    std::array<std::size_t, 4> index{};
+    nfds_t count = 0;
+    for (std::size_t k = 0; k < sockets.size() && count < fds.size(); ++k) {
+        if (sockets[k] == kNoSocket) continue;
+        fds[count] = {Fd(sockets[k]), POLLIN, 0};
+        index[count++] = k;
+    }
+    for (;;) {
+        const int n = ::poll(fds.data(), count, timeoutMs);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return std::nullopt;
+        std::uint32_t readable = 0;
+        for (nfds_t k = 0; k < count; ++k)
+            if (fds[k].revents != 0) readable |= 1u << index[k];
+        return readable;
+    }
+}
+
+SocketHandle OpenTcpListener(const std::string& address, std::uint16_t port, std::string& error) {
+    sockaddr_in sa{};
+    if (!MakeAddress(address, port, sa, error)) return kNoSocket;
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return Fail(fd, error, "socket");
+    SetOption(fd, SOL_SOCKET, SO_REUSEADDR);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0)
+        return Fail(fd, error, "bind TCP " + address + ":" + std::to_string(port));
+    if (::listen(fd, 16) != 0) return Fail(fd, error, "listen");
+    return fd;
+}
+
+SocketHandle OpenUdpSocket(const std::string& address, std::uint16_t port, bool shared, std::string& error) {
+    sockaddr_in sa{};
+    if (!MakeAddress(address, port, sa, error)) return kNoSocket;
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return Fail(fd, error, "socket");
+    SetOption(fd, SOL_SOCKET, SO_BROADCAST);
+    SetOption(fd, IPPROTO_IP, IP_PKTINFO);
+    if (shared) SetOption(fd, SOL_SOCKET, SO_REUSEADDR);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0)
+        return Fail(fd, error, "bind UDP " + address + ":" + std::to_string(port));
+    return fd;
+}
+
+std::uint16_t BoundPort(SocketHandle socket) {
+    sockaddr_in sa{};
+    socklen_t len = sizeof sa;
+    if (::getsockname(Fd(socket), reinterpret_cast<sockaddr*>(&sa), &len) != 0) return 0;
+    return ntohs(sa.sin_port);
+}
+
+void CloseSocket(SocketHandle& socket) {
+    if (socket >= 0) ::close(Fd(socket));
+    socket = kNoSocket;
+}
+
+SocketHandle AcceptConnection(SocketHandle listener) {
+    const int fd = ::accept4(Fd(listener), nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) return kNoSocket;
+    SetOption(fd, IPPROTO_TCP, TCP_NODELAY);
+    return fd;
+}
+
+void ShutdownSocket(SocketHandle socket) { ::shutdown(Fd(socket), SHUT_RDWR); }
+
+Endpoint PeerOf(SocketHandle socket) {
+    sockaddr_in peer{};
+    socklen_t size = sizeof peer;
+    if (::getpeername(Fd(socket), reinterpret_cast<sockaddr*>(&peer), &size) != 0) return {};
+    return FromSockaddr(peer);
+}
+
+long Receive(SocketHandle socket, std::uint8_t* buffer, std::size_t capacity) {
+    for (;;) {
+        const ssize_t n = ::recv(Fd(socket), buffer, capacity, 0);
+        if (n < 0 && errno == EINTR) continue;
+        return static_cast<long>(n);
+    }
+}
+
+bool SendAll(SocketHandle socket, const std::uint8_t* data, std::size_t size, std::size_t piece) {
+    if (piece > 0) SetOption(Fd(socket), IPPROTO_TCP, TCP_NODELAY);
+    while (size > 0) {
+        const std::size_t chunk = piece > 0 && piece < size ? piece : size;
+        const ssize_t n = ::send(Fd(socket), data, chunk, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+long ReceiveDatagram(SocketHandle socket, std::uint8_t* buffer, std::size_t capacity, Endpoint& from,
+                     std::optional<std::uint32_t>& destination) {
+    sockaddr_in sender{};
+    iovec iov{buffer, capacity};
+    alignas(cmsghdr) std::array<char, CMSG_SPACE(sizeof(in_pktinfo))> control{};
+    msghdr msg{};
+    msg.msg_name = &sender;
+    msg.msg_namelen = sizeof sender;
+    msg.msg_iov = &iov;
+    msg.msg_iovlen = 1;
+    msg.msg_control = control.data();
+    msg.msg_controllen = control.size();
+    const ssize_t n = ::recvmsg(Fd(socket), &msg, 0);
+    from = FromSockaddr(sender);
+    destination.reset();
+    for (cmsghdr* c = CMSG_FIRSTHDR(&msg); n > 0 && c != nullptr; c = CMSG_NXTHDR(&msg, c)) {
+        if (c->cmsg_level != IPPROTO_IP || c->cmsg_type != IP_PKTINFO) continue;
+        in_pktinfo info{};
+        std::memcpy(&info, CMSG_DATA(c), sizeof info);
+        destination = ntohl(info.ipi_addr.s_addr);
+    }
+    return static_cast<long>(n);
+}
+
+bool SendDatagram(SocketHandle socket, const std::uint8_t* data, std::size_t size, const Endpoint& to) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(to.port);
+    address.sin_addr.s_addr = htonl(to.address);
+    return ::sendto(Fd(socket), data, size, 0, reinterpret_cast<sockaddr*>(&address), sizeof address) > 0;
+}
+
+}  // namespace kravent::sim
