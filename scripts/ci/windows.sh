@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
-# Builds the Windows DLL for 32-bit (the product) and 64-bit Windows with MinGW-w64
-# and runs each build's tests under wine: the platform layer, the export table and
-# the exported C interface against simulated modules, each run in a private network
-# namespace. Then packs each build's distributable ZIP and checks it as a host would
-# use it. Installs nothing (.ci/run provides the cross-compilers and wine).
+# Builds the Windows DLL, kravent.exe and kravent-sim.exe for 32-bit (the product) and
+# 64-bit Windows with MinGW-w64 and runs each build's tests under wine: the platform
+# layer, the export table, the exported C interface against simulated modules and (in
+# the 32-bit build) the two programs, each run in a private network namespace. Then
+# packs each build's distributable ZIP and checks it as a host would use it. Installs
+# nothing (.ci/run provides the cross-compilers and wine).
 #
 #   scripts/ci/windows.sh [NATIVE_BUILD_DIR]
 #
 # The simulated modules are the native kravent-sim of NATIVE_BUILD_DIR (configured
-# there if needed; default build-wine-linux). KRAVENT_WIN32_BUILD_DIR and
-# KRAVENT_WIN64_BUILD_DIR move the Windows build directories (default build-win32,
-# build-win64); each keeps its wine prefix template for later runs.
+# there if needed; default build-wine-linux), whose kravent is the Linux client of
+# kravent-sim.exe. KRAVENT_WIN32_BUILD_DIR and KRAVENT_WIN64_BUILD_DIR move the
+# Windows build directories (default build-win32, build-win64); each keeps its wine
+# prefix template for later runs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 native=$(realpath -m "${1:-$root/build-wine-linux}")
@@ -31,10 +33,10 @@ configure() {
   fi
 }
 
-echo "== native kravent-sim in $native"
+echo "== native kravent-sim and kravent in $native"
 first_time=(-DCMAKE_BUILD_TYPE=Release -DKRAVENT_BUILD_TESTS=OFF)
 [ -f "$native/CMakeCache.txt" ] || configure "$native"
-cmake --build "$native" --target kravent-sim
+cmake --build "$native" -j"$jobs" --target kravent-sim kravent
 simulator=$native/sim/kravent-sim
 
 status=0
@@ -43,8 +45,7 @@ for pair in "$win32:mingw-w64-i686" "$win64:mingw-w64-x86_64"; do
   dir=${pair%%:*}
   echo "== $(basename "$dir"): build"
   first_time=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/${pair##*:}.cmake")
-  # sim/ and cli/ are Linux programs: no tools in the Windows builds.
-  configure "$dir" -DKRAVENT_BUILD_TOOLS=OFF -DKRAVENT_SIM_PROGRAM="$simulator"
+  configure "$dir" -DKRAVENT_BUILD_TOOLS=ON -DKRAVENT_SIM_PROGRAM="$simulator"
   cmake --build "$dir" -j"$jobs"
   if [ "${pair##*:}" = mingw-w64-i686 ] && ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
     # Neither wine's 32-bit loader nor any 32-bit program starts on such a kernel.

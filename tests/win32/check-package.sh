@@ -22,8 +22,8 @@ failed() { echo "FAILED: $*"; status=1; }
 
 (cd "$work" && unzip -q "$zip") || { echo "cannot unpack $zip" >&2; exit 1; }
 top=$(find "$work" -mindepth 1 -maxdepth 1 -type d | head -n 1)
-for file in bin/Vorn-KRAVENT_DLLInterface.dll lib/Vorn-KRAVENT_DLLInterface.lib lib/Vorn-KRAVENT_DLLInterface.def \
-            include/Vorn-KRAVENT_DLLInterface.h examples/read_voltage_windows.c README.txt \
+for file in bin/Vorn-KRAVENT_DLLInterface.dll bin/kravent.exe bin/kravent-sim.exe \
+            lib/Vorn-KRAVENT_DLLInterface.lib lib/Vorn-KRAVENT_DLLInterface.def include/Vorn-KRAVENT_DLLInterface.h examples/read_voltage_windows.c README.txt \
             lib/cmake/VornKRAVENT/VornKRAVENTConfig.cmake; do
   [ -f "$top/$file" ] && echo "ok: $file" || failed "$file is missing from $(basename "$zip")"
 done
