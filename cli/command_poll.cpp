@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "cli/commands.h"
-#include "cli/os_services.h"
 #include "cli/json.h"
+#include "cli/os_services.h"
 #include "cli/register_calls.h"
 #include "cli/register_catalogue.h"
 #include "cli/stop_signals.h"

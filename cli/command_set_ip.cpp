@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "cli/commands.h"
-#include "cli/os_services.h"
 #include "cli/json.h"
+#include "cli/os_services.h"
 #include "cli/stop_signals.h"
 #include "cli/value_format.h"
 #include "cli/value_parse.h"
