@@ -61,8 +61,10 @@ SocketHandle AcceptConnection(SocketHandle listener);
 // Ends the sends and receives of `socket` (from another thread); it stays open.
 void ShutdownSocket(SocketHandle socket);
 Endpoint PeerOf(SocketHandle socket);
-// Bytes received (> 0), 0 when the peer closed, < 0 on error.
-long Receive(SocketHandle socket, std::uint8_t* buffer, std::size_t capacity);
+// Bytes received (> 0), 0 when the peer closed, < 0 on error or when the receive was
+// ended from another thread: by ShutdownSocket, or by `stop` where the system's
+// receive does not end on a shutdown.
+long Receive(SocketHandle socket, const WakeSignal& stop, std::uint8_t* buffer, std::size_t capacity);
 // Writes all bytes, in pieces of at most `piece` bytes (0: one piece); false on error.
 bool SendAll(SocketHandle socket, const std::uint8_t* data, std::size_t size, std::size_t piece = 0);
 

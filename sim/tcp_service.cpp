@@ -134,11 +134,9 @@ void TcpService::Serve(Connection& connection, int id) {
     std::uint32_t exchanges = 0;     // answered pieces sent
     bool open = true;
     const Endpoint peer = trace_ ? PeerOf(fd) : Endpoint{};
-    // A receive per piece once the socket is readable; Stop wakes the wait (and shuts
-    // the socket down, which ends a blocked send).
+    // A blocking receive per piece: Stop signals stop_ and shuts the socket down to end it.
     while (open) {
-        if (WaitReadable(fd, stop_) != WaitOutcome::Readable) break;
-        const long n = Receive(fd, input.data(), input.size());
+        const long n = Receive(fd, stop_, input.data(), input.size());
         if (n <= 0) break;
         logic_.AdvanceMotor();
         const std::size_t errorsBefore = assembler.checksumErrors();

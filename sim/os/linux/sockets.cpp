@@ -133,7 +133,8 @@ Endpoint PeerOf(SocketHandle socket) {
     return FromSockaddr(peer);
 }
 
-long Receive(SocketHandle socket, std::uint8_t* buffer, std::size_t capacity) {
+// A blocking recv, which ShutdownSocket ends.
+long Receive(SocketHandle socket, const WakeSignal&, std::uint8_t* buffer, std::size_t capacity) {
     for (;;) {
         const ssize_t n = ::recv(Fd(socket), buffer, capacity, 0);
         if (n < 0 && errno == EINTR) continue;

@@ -174,7 +174,9 @@ Endpoint PeerOf(SocketHandle socket) {
     return FromSockaddr(peer);
 }
 
-long Receive(SocketHandle socket, std::uint8_t* buffer, std::size_t capacity) {
+// A blocking recv is not sure to end on shutdown: the wait for bytes watches `stop` too.
+long Receive(SocketHandle socket, const WakeSignal& stop, std::uint8_t* buffer, std::size_t capacity) {
+    if (WaitReadable(socket, stop) != WaitOutcome::Readable) return -1;
     const int size = static_cast<int>(std::min<std::size_t>(capacity, 1 << 30));
     return recv(Native(socket), reinterpret_cast<char*>(buffer), size, 0);
 }
