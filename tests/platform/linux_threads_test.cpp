@@ -1,5 +1,5 @@
 // The Linux backend starts threads only while it has work: no notification thread
-// without a client, no timer thread without a timer.
+// without a client, and periodic timers take none at all.
 #include "tcp_client_harness.h"
 #include "test_listener.h"
 
