@@ -111,9 +111,21 @@ its last error text; the exit status is then 1 (2 for a wrong command line, 130 
 SIGINT or SIGTERM ended the command).
 
 )";
-    text += "Commands of `run`: ";
-    text += kRunCommands;
-    text += "\n\n";
+    // The list, broken into lines that fit a terminal.
+    std::string line = "Commands of `run`:";
+    std::string_view rest = kRunCommands;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find(", ");
+        const std::string_view item = rest.substr(0, end == std::string_view::npos ? rest.size() : end + 1);
+        if (line.size() + 1 + item.size() > 88) {
+            text += line + "\n";
+            line = " ";
+        }
+        line += " ";
+        line += item;
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 2);
+    }
+    text += line + "\n\n";
     text += RegistersHelp();
     return text;
 }

@@ -14,6 +14,7 @@ constexpr double kLeft = 90;     // room for the value labels
 constexpr double kRight = 30;
 constexpr double kTop = 60;      // title
 constexpr double kNoteLine = 18;
+constexpr std::size_t kNoteChars = 110;  // about what the plot's width holds at 13 px
 constexpr double kPanelHeight = 240;
 constexpr double kPanelGap = 50;
 constexpr double kBottom = 50;   // time labels
@@ -94,9 +95,26 @@ private:
     std::string out_;
 };
 
+// The notes as lines that fit the chart's width, broken at spaces.
+std::vector<std::string> NoteLines(const std::vector<std::string>& notes) {
+    std::vector<std::string> lines;
+    for (const std::string& note : notes) {
+        std::string rest = note;
+        while (rest.size() > kNoteChars) {
+            std::size_t cut = rest.rfind(' ', kNoteChars);
+            if (cut == std::string::npos || cut == 0) cut = kNoteChars;
+            lines.push_back(rest.substr(0, cut));
+            rest.erase(0, rest[cut] == ' ' ? cut + 1 : cut);
+        }
+        lines.push_back(rest);
+    }
+    return lines;
+}
+
 }  // namespace
 
 std::string RenderSvg(const Chart& chart) {
+    const std::vector<std::string> notes = NoteLines(chart.notes);
     std::vector<std::string> units;
     for (const ChartSeries& s : chart.series)
         if (std::find(units.begin(), units.end(), s.unit) == units.end()) units.push_back(s.unit);
@@ -107,7 +125,7 @@ std::string RenderSvg(const Chart& chart) {
     const double timeStep = TickStep(0, endSeconds, 8);
     endSeconds = std::ceil(endSeconds / timeStep - 1e-9) * timeStep;
 
-    const double top = kTop + kNoteLine * static_cast<double>(chart.notes.size());
+    const double top = kTop + kNoteLine * static_cast<double>(notes.size());
     const double panels = static_cast<double>(std::max<std::size_t>(units.size(), 1));
     const double height = top + panels * kPanelHeight + (panels - 1) * kPanelGap + kBottom;
     const double plotWidth = kWidth - kLeft - kRight;
@@ -119,8 +137,8 @@ std::string RenderSvg(const Chart& chart) {
             Coordinate(height) + "\" font-family=\"sans-serif\" font-size=\"13\">\n");
     svg.Raw("<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n");
     svg.Text(kLeft, 28, chart.title, "font-size=\"17\" font-weight=\"bold\"");
-    for (std::size_t k = 0; k < chart.notes.size(); ++k)
-        svg.Text(kLeft, 28 + kNoteLine * static_cast<double>(k + 1), chart.notes[k], "fill=\"#333\"");
+    for (std::size_t k = 0; k < notes.size(); ++k)
+        svg.Text(kLeft, 28 + kNoteLine * static_cast<double>(k + 1), notes[k], "fill=\"#333\"");
 
     std::size_t colour = 0;
     for (std::size_t p = 0; p < units.size(); ++p) {

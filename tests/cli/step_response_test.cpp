@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/step_response.h"
+#include "cli/svg_chart.h"
 
 namespace kravent::cli {
 namespace {
@@ -33,6 +34,25 @@ TEST(CliStepFigures, RiseOvershootSettlingAndFinalError) {
     EXPECT_FALSE(shortStop.riseSeconds);
     EXPECT_FALSE(shortStop.settlingSeconds);
     EXPECT_EQ(shortStop.finalError, 150);
+}
+
+// A note longer than the chart is wide is broken at spaces into lines that fit, and
+// the chart grows by those lines instead of cutting them at its right edge.
+TEST(CliStepChart, LongNotesWrapAtSpacesWithinTheWidth) {
+    std::string note;
+    for (int i = 0; i < 40; ++i) note += (i > 0 ? " word" : "word") + std::to_string(i);
+    const std::string svg = RenderSvg({"step", {note}, {}});
+    std::string words;
+    int lines = 0;
+    for (std::size_t at = svg.find("fill=\"#333\">"); at != std::string::npos; at = svg.find("fill=\"#333\">", at + 1)) {
+        const std::size_t begin = svg.find('>', at) + 1;
+        const std::string line = svg.substr(begin, svg.find('<', begin) - begin);
+        EXPECT_LE(line.size(), 110u) << line;
+        words += (words.empty() ? "" : " ") + line;
+        ++lines;
+    }
+    EXPECT_EQ(lines, 3);
+    EXPECT_EQ(words, note) << "every word once, in order";
 }
 
 }  // namespace
