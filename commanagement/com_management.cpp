@@ -55,22 +55,24 @@ bool CComManagement::OnOwnSenderThread() const {
     return (ThreadSend && ThreadSend->IsCurrent()) || (ThreadSendContinuous && ThreadSendContinuous->IsCurrent());
 }
 
-bool CComManagement::FillPacketToSend() {
+// Under RequestLock; the counts say "no packets" while the buffers are rewritten.
+template <typename Assemble>
+bool CComManagement::AssembleUnderLock(Assemble assemble) {
     std::lock_guard<std::mutex> lock(RequestLock);
     PacketCount_.store(0);
-    AssemblePackets(Requests, Packets_, RegisterValues);
+    assemble(Requests, Packets_, RegisterValues);
     PacketCount_.store(Packets_.count);
     PacketsSent.store(0);
     return true;
 }
 
+bool CComManagement::FillPacketToSend() {
+    return AssembleUnderLock([](auto& requests, auto& packets, auto& record) { AssemblePackets(requests, packets, record); });
+}
+
 bool CComManagement::FillPacketToSendContinuous() {
-    std::lock_guard<std::mutex> lock(RequestLock);
-    PacketCount_.store(0);
-    AssembleRepetitivePacket(Requests, Packets_, RegisterValues);
-    PacketCount_.store(Packets_.count);
-    PacketsSent.store(0);
-    return true;
+    return AssembleUnderLock(
+        [](auto& requests, auto& packets, auto& record) { AssembleRepetitivePacket(requests, packets, record); });
 }
 
 PacketSend CComManagement::SendPacket(std::int32_t index) {

@@ -107,6 +107,10 @@ public:
     static void OnComEvent(void* connection, std::int32_t code, CEthernetCom* transport);
 
 private:
+    // Packs the requests with `assemble` into the packets of the next exchange.
+    template <typename Assemble>
+    bool AssembleUnderLock(Assemble assemble);
+
     std::atomic<CEthernetCom*> EthernetCom{nullptr};
     Data_Received_MAINPORT_Callback DataReceived = nullptr;
     Com_Event_Callback ComEvent = nullptr;
