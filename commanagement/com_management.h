@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "Vorn-KRAVENT_DLLInterface.h"
+#include "protocol/answer_match.h"
 #include "protocol/reply_reassembly.h"
 #include "protocol/request_assembly.h"
 #include "thread/sender_link.h"
@@ -90,11 +91,11 @@ public:
     const PacketSet& Packets() const { return Packets_; }
 
     // ---- Receive side (the thread that delivers the transport's notifications) ----
-    // Processes all bytes of one notification, of any length: clears the Received
-    // flags when the first packet of an exchange is being answered, then reassembles.
-    void ReceivedRawData(const std::uint8_t* bytes, std::size_t count);
-    // The reassembly alone, for further pieces of the same notification.
-    void ReassembleReceivedBytes(const std::uint8_t* bytes, std::size_t count);
+    // Processes all bytes of one notification, of any length. Whole frames that answer
+    // the exchange under way go into the record (afresh at its first answer); every
+    // other whole frame is delivered to the host on its own and answers nothing. True
+    // when a frame answered the exchange.
+    bool ReceivedRawData(const std::uint8_t* bytes, std::size_t count);
     // Values of the last answers, with Received and Written flags: the record the host's
     // data callback receives.
     const ::RegisterValues& Values() const { return RegisterValues; }
@@ -131,9 +132,34 @@ private:
     // The pending-send state: false from a trigger until its reply has been delivered.
     std::atomic<bool> ReplyReceived{true};
 
+    // What each packet of the current exchange asked, for telling its answer from
+    // other frames; written by the assembly before the exchange opens.
+    std::array<std::atomic<std::uint64_t>, kPacketBufferCount> askedReads_{};
+    std::array<std::atomic<std::uint64_t>, kPacketBufferCount> askedWrites_{};
+
+    // The bytes of one notification, taken against the exchange open when it came.
+    struct Notification {
+        std::uint32_t exchange = 0;
+        AskedRegisters asked;
+        bool answered = false;
+    };
+    Notification BeginNotification();
+    void ReceiveBytes(Notification& n, const std::uint8_t* bytes, std::size_t count);
+    void TakeFrame(Notification& n, const ReplyStep& step);
+    // Frames that answer nothing are shown to the host with their own Received flags;
+    // the flags of the answer under way are put back afterwards.
+    void BeginStray();
+    void DeliverStray();
+    void CallDataReceived();
+
     ::RegisterValues RegisterValues{};
     ReplyReassembler Reassembler;
     std::uint8_t RxChunk[kRxChunkSize] = {};
+    // Receive side only.
+    std::uint32_t lastExchangeSeen_ = 0;
+    std::uint32_t answerBegunFor_ = 0;
+    bool strayOpen_ = false;
+    ReceivedFlags answerFlags_{};
 
     // Guards the requests against the assembly's read-and-clear; never held across a
     // wait, a send or a callback.

@@ -1,7 +1,5 @@
 // How a connection comes into being and is taken down, and the two handlers through
 // which its transport reports received bytes and socket events.
-#include <algorithm>
-
 #include "commanagement/com_management.h"
 #include "commanagement/delivery_scope.h"
 #include "ethernetcom/ethernet_com.h"
@@ -63,42 +61,36 @@ bool CComManagement::EndExchange(std::uint32_t exchange) {
     return openExchange_.compare_exchange_strong(exchange, 0, std::memory_order_acq_rel);
 }
 
+void CComManagement::CallDataReceived() {
+    if (DataReceived != nullptr) DataReceived(&RegisterValues, this);
+}
+
 void CComManagement::OnDataReceived(void* connection, std::int32_t, CEthernetCom* transport) {
     auto& c = *static_cast<CComManagement*>(connection);
     DeliveryScope scope(c);
     if (transport == nullptr) return;
     // Taken before the bytes: whatever the sender does meanwhile, these bytes answer the
     // exchange that was open when they came, or none.
-    std::uint32_t exchange = c.openExchange_.load(std::memory_order_acquire);
-
-    // Every byte of the notification, in slices of RxChunk; the Received flags are
-    // cleared by the first slice only, so that later slices add to it.
-    std::int32_t offset = 0;
-    for (bool first = true;; first = false) {
+    Notification n = c.BeginNotification();
+    for (std::int32_t offset = 0;;) {
         std::int32_t count = static_cast<std::int32_t>(kRxChunkSize);
         transport->CopyReceived(c.RxChunk, &count, offset);
-        if (first) {
-            c.ReceivedRawData(c.RxChunk, static_cast<std::size_t>(std::max(count, 0)));
-        } else if (count > 0) {
-            c.ReassembleReceivedBytes(c.RxChunk, static_cast<std::size_t>(count));
-        }
         if (count <= 0) break;
+        c.ReceiveBytes(n, c.RxChunk, static_cast<std::size_t>(count));
         offset += count;
     }
+    c.DeliverStray();
+    if (!n.answered) return;
 
-    if (exchange == 0) {
-        if (c.DataReceived != nullptr) c.DataReceived(&c.RegisterValues, &c);
-        return;
-    }
     if (c.PacketsRemain()) {
-        if (c.openExchange_.load(std::memory_order_acquire) == exchange) c.Events_.HevMultiplePacket.Set();
+        if (c.openExchange_.load(std::memory_order_acquire) == n.exchange) c.Events_.HevMultiplePacket.Set();
         return;
     }
     // Before the host is called, so that it may trigger the next send from its callback;
     // the sender goes on only once the callback has returned.
     c.ReplyReceived.store(true);
-    if (c.DataReceived != nullptr) c.DataReceived(&c.RegisterValues, &c);
-    if (c.EndExchange(exchange)) c.Events_.HevAck.Set();
+    c.CallDataReceived();
+    if (c.EndExchange(n.exchange)) c.Events_.HevAck.Set();
 }
 
 void CComManagement::OnComEvent(void* connection, std::int32_t code, CEthernetCom* transport) {

@@ -56,19 +56,70 @@ void ReportReplyFailure(const ReplyStep& step) {
 
 }  // namespace
 
-void CComManagement::ReceivedRawData(const std::uint8_t* bytes, std::size_t count) {
-    // While the first packet of an exchange is answered, the record starts afresh;
-    // answers to later packets add to it.
-    if (PacketCount_.load() == 1 || PacketsSent.load() == 1) ClearReceivedFlags(RegisterValues);
-    ReassembleReceivedBytes(bytes, count);
+CComManagement::Notification CComManagement::BeginNotification() {
+    Notification n;
+    n.exchange = openExchange_.load(std::memory_order_acquire);
+    if (n.exchange == 0) return n;
+    // A new exchange starts on a clean frame: what is left of an earlier answer, or of a
+    // frame whose length lied, cannot join its answer.
+    if (n.exchange != lastExchangeSeen_) {
+        Reassembler.DropPartial();
+        lastExchangeSeen_ = n.exchange;
+    }
+    const std::int32_t sent = PacketsSent.load();
+    if (sent >= 1 && sent <= static_cast<std::int32_t>(kPacketBufferCount)) {
+        const auto k = static_cast<std::size_t>(sent - 1);
+        n.asked = {askedReads_[k].load(std::memory_order_relaxed), askedWrites_[k].load(std::memory_order_relaxed)};
+    }
+    return n;
 }
 
-void CComManagement::ReassembleReceivedBytes(const std::uint8_t* bytes, std::size_t count) {
+void CComManagement::ReceiveBytes(Notification& n, const std::uint8_t* bytes, std::size_t count) {
     for (std::size_t at = 0; at < count;) {
-        const ReplyStep step = Reassembler.Take(bytes + at, count - at, RegisterValues);
+        const ReplyStep step = Reassembler.Take(bytes + at, count - at);
         at += step.taken;
         ReportReplyFailure(step);
+        if (step.frame != nullptr) TakeFrame(n, step);
     }
+}
+
+void CComManagement::TakeFrame(Notification& n, const ReplyStep& step) {
+    const bool intact = step.failure == ReplyFailure::None;
+    // A frame whose checksum failed cannot be told apart: during an exchange it ends it,
+    // and the flags show what did arrive.
+    const bool answers = n.exchange != 0 && (!intact || FrameAnswers(n.asked, step.frame, step.frameLength));
+    if (answers) {
+        DeliverStray();
+        if (answerBegunFor_ != n.exchange) {
+            ClearReceivedFlags(RegisterValues);
+            answerBegunFor_ = n.exchange;
+        }
+        n.answered = true;
+    } else {
+        BeginStray();
+    }
+    if (intact) ReportReplyFailure({.failure = DecodeAnswerFrame(step.frame, step.frameLength, RegisterValues)});
+}
+
+void CComManagement::BeginStray() {
+    if (strayOpen_) return;
+    answerFlags_ = SaveReceivedFlags(RegisterValues);
+    ClearReceivedFlags(RegisterValues);
+    strayOpen_ = true;
+}
+
+void CComManagement::DeliverStray() {
+    if (!strayOpen_) return;
+    CallDataReceived();
+    RestoreReceivedFlags(RegisterValues, answerFlags_);
+    strayOpen_ = false;
+}
+
+bool CComManagement::ReceivedRawData(const std::uint8_t* bytes, std::size_t count) {
+    Notification n = BeginNotification();
+    ReceiveBytes(n, bytes, count);
+    DeliverStray();
+    return n.answered;
 }
 
 }  // namespace kravent

@@ -73,9 +73,12 @@ struct Receiver {
 
     void Receive(const Bytes& bytes) {
         for (std::size_t at = 0; at < bytes.size();) {
-            const ReplyStep step = reassembler.Take(bytes.data() + at, bytes.size() - at, RegisterValues);
+            const ReplyStep step = reassembler.Take(bytes.data() + at, bytes.size() - at);
             at += step.taken;
             if (step.failure != ReplyFailure::None) failures.push_back(step);
+            if (step.frame == nullptr || step.failure != ReplyFailure::None) continue;
+            const ReplyFailure decoding = DecodeAnswerFrame(step.frame, step.frameLength, RegisterValues);
+            if (decoding != ReplyFailure::None) failures.push_back({.failure = decoding});
         }
     }
     ReplyFailure LastFailure() const { return failures.empty() ? ReplyFailure::None : failures.back().failure; }
@@ -277,25 +280,37 @@ TEST(ReplyReassembly, ChunksOfAnyLength) {
     EXPECT_EQ(c.RegisterValues.POSITION_Value, 60);
 }
 
-TEST(ReplyReassembly, OversizeFrameIsSkippedAndTheStreamResynchronises) {
-    for (const std::uint16_t n : {std::uint16_t{1073}, std::uint16_t{2000}, std::uint16_t{0xFFFF}}) {
+// A header no answer can have is refused at once: its bytes are searched for the next
+// header instead of being skipped, so one wrong length cannot hide the answers behind
+// it. A refused stretch is reported once.
+TEST(ReplyReassembly, OversizeHeaderIsRefusedAtOnce) {
+    for (const std::uint16_t n : {std::uint16_t{1073}, std::uint16_t{14752}, std::uint16_t{0xFFFF}}) {
         Receiver c;
-        Bytes huge{0x00, 0x23, 0x00, 0x00, static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)};
-        for (std::size_t i = 0; i < std::size_t{n} + 2; ++i)
-            huge.push_back(static_cast<std::uint8_t>(i % 2 == 0 ? 0x07 : 0xFF));  // looks like items and headers
-        const Bytes stream = Concat({huge, kVoltage24});
-        // Cut into pieces of 540 like the transport's notifications.
-        for (std::size_t at = 0; at < stream.size(); at += 540)
-            c.Receive(Bytes(stream.begin() + static_cast<long>(at),
-                             stream.begin() + static_cast<long>(std::min(stream.size(), at + 540))));
+        const Bytes header{0x00, 0x23, 0x00, 0x00, static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)};
+        c.Receive(Concat({header, header, kVoltage24}));
         EXPECT_TRUE(c.RegisterValues.VOLTAGE_Received) << n;
-        EXPECT_EQ(c.RegisterValues.VOLTAGE_Value, 24.0f);
         EXPECT_EQ(c.reassembler.ChecksumErrors(), 0);
         EXPECT_EQ(c.reassembler.Held(), 0u);
-        EXPECT_FALSE(c.reassembler.InBody());
         ASSERT_EQ(c.failures.size(), 1u);
         EXPECT_EQ(c.failures[0].failure, ReplyFailure::FrameTooLong);
         EXPECT_EQ(c.failures[0].number, n);
+    }
+}
+
+// An answer whose length field is a little short or long, checksum right: what is left
+// over is dropped when the next exchange begins, and its answer decodes.
+TEST(ReplyReassembly, LyingLengthCostsOneAnswer) {
+    for (const int lie : {-2, +4}) {
+        Receiver c;
+        Bytes liar = ReadAnswer({0x26, 0, 0, 0, 7, 0x07, 0x00, 0x18, 0x00, 0x00});
+        liar[5] = static_cast<std::uint8_t>(liar[5] + lie);
+        wire::PutU16(liar.data() + liar.size() - 2, wire::FrameChecksum(liar.data(), liar.size() - 2));
+        c.Receive(liar);
+        c.reassembler.DropPartial();
+        c.Receive(ReadAnswer({0x26, 0, 0, 0, 9}));
+        EXPECT_TRUE(c.RegisterValues.POSITION_Received) << lie;
+        EXPECT_EQ(c.RegisterValues.POSITION_Value, 9) << lie;
+        EXPECT_EQ(c.reassembler.Held(), 0u);
     }
 }
 
