@@ -16,6 +16,7 @@ from .errors import KraventConnectionError, KraventError, KraventTimeoutError
 from .registers import COMMANDS, RESET_WARNINGS, Access, Register, check_value, from_host, readable, register
 
 CONNECTED, ERROR = 1, 2  # Com_Event values; 0 is "disconnected"
+CALLBACK_ERRORS_KEPT = 10
 
 
 class Sample(NamedTuple):
@@ -52,15 +53,18 @@ class Module:
 
     Callbacks (``on_event`` and those of :meth:`start_polling`) run on the library's
     notification thread, holding the interpreter lock like any Python thread. An
-    exception they raise is kept in :attr:`callback_errors` and never reaches the
-    library. A callback may call :meth:`close`: the connection is then closed on a
-    thread of its own once the callback has returned.
+    exception they raise never reaches the library: the first ten are kept in
+    :attr:`callback_errors`, and :attr:`callback_error_count` counts them all. A
+    callback may call :meth:`close`: the connection is then closed on a thread of its
+    own once the callback has returned.
     """
 
     def __init__(self, ip: str, timeout: float = 5.0, on_event: Optional[Callable[[int], None]] = None) -> None:
         self.ip = str(ipaddress.IPv4Address(ip))
         self.timeout = timeout
-        self.callback_errors: List[BaseException] = []
+        self.callback_errors: List[BaseException] = []  # the first CALLBACK_ERRORS_KEPT
+        self.callback_error_count = 0
+        self._errors = threading.Lock()
         self._library = library()
         self._com = ctypes.c_void_p()
         self._changed = threading.Condition()
@@ -280,7 +284,7 @@ class Module:
                 if sample.values:
                     self._run_user(callback, sample)
         except BaseException as error:  # nothing may unwind into the library
-            self.callback_errors.append(error)
+            self._keep(error)
 
     def _on_com_event(self, event: int, com: Any) -> None:
         try:
@@ -290,16 +294,23 @@ class Module:
             if self._on_event is not None and not self._closing:
                 self._run_user(self._on_event, event)
         except BaseException as error:
-            self.callback_errors.append(error)
+            self._keep(error)
 
     def _run_user(self, callback: Callable[[Any], None], argument: Any) -> None:
         self._in_callback.active = True
         try:
             callback(argument)
         except BaseException as error:
-            self.callback_errors.append(error)
+            self._keep(error)
         finally:
             self._in_callback.active = False
+
+    def _keep(self, error: BaseException) -> None:
+        # A callback that raises on every poll tick must not fill the memory.
+        with self._errors:
+            self.callback_error_count += 1
+            if len(self.callback_errors) < CALLBACK_ERRORS_KEPT:
+                self.callback_errors.append(error)
 
     # -- helpers ----------------------------------------------------------------------
 
