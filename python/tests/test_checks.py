@@ -1,7 +1,8 @@
-"""What the package refuses before anything reaches the library."""
+"""What the package refuses or words itself, before anything reaches the library."""
 
 import pytest
 
+from kravent import KraventError
 from kravent.network import _mac_bytes
 from kravent.registers import check_value, register
 
@@ -22,3 +23,9 @@ def test_ip_text_has_only_decimal_digits():
             check_value(register("IPADDRESS"), bad)
         assert repr(bad) in str(refused.value)
 
+
+def test_no_message_ends_in_the_librarys_no_error():
+    # The library's last error says "No Error" when it recorded no failure.
+    assert str(KraventError("no answer from 127.0.0.1 within 2 s", "No Error")) == "no answer from 127.0.0.1 within 2 s"
+    assert str(KraventError("cannot read KP (127.0.0.1)", "Send failed\t(SendData)")) == \
+        "cannot read KP (127.0.0.1): Send failed (SendData)"
