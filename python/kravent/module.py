@@ -16,6 +16,16 @@ from .errors import KraventConnectionError, KraventError, KraventTimeoutError
 from .registers import COMMANDS, RESET_WARNINGS, Access, Register, check_value, from_host, readable, register
 
 CONNECTED, ERROR = 1, 2  # Com_Event values; 0 is "disconnected"
+CALLBACK_ERRORS_KEPT = 10
+
+# How many user callbacks of any module run on this thread. On Linux one thread of the
+# library delivers every module's answers: a callback that waited for one would hold it.
+_callbacks = threading.local()
+
+
+def _refuse_in_callback(what: str) -> None:
+    if getattr(_callbacks, "depth", 0):
+        raise RuntimeError(f"{what}() waits for an answer, which cannot come while a kravent callback runs")
 
 
 class Sample(NamedTuple):
@@ -52,15 +62,22 @@ class Module:
 
     Callbacks (``on_event`` and those of :meth:`start_polling`) run on the library's
     notification thread, holding the interpreter lock like any Python thread. An
-    exception they raise is kept in :attr:`callback_errors` and never reaches the
-    library. A callback may call :meth:`close`: the connection is then closed on a
-    thread of its own once the callback has returned.
+    exception they raise never reaches the library: the first ten are kept in
+    :attr:`callback_errors`, and :attr:`callback_error_count` counts them all. A
+    callback may call :meth:`close`: the connection is then closed on a thread of its
+    own once the callback has returned. Inside a callback, :meth:`read`, :meth:`write`,
+    :meth:`command` and :meth:`poll` of any module, and opening a module, raise
+    ``RuntimeError`` at once: what they would wait for is delivered by the thread that
+    runs the callback.
     """
 
     def __init__(self, ip: str, timeout: float = 5.0, on_event: Optional[Callable[[int], None]] = None) -> None:
+        _refuse_in_callback("Module")  # the connected event comes on the callbacks' thread
         self.ip = str(ipaddress.IPv4Address(ip))
         self.timeout = timeout
-        self.callback_errors: List[BaseException] = []
+        self.callback_errors: List[BaseException] = []  # the first CALLBACK_ERRORS_KEPT
+        self.callback_error_count = 0
+        self._errors = threading.Lock()
         self._library = library()
         self._com = ctypes.c_void_p()
         self._changed = threading.Condition()
@@ -140,6 +157,7 @@ class Module:
 
     def read(self, *names: str, timeout: Optional[float] = None) -> Dict[str, Any]:
         """Reads registers once: ``{"VOLTAGE": 24.0, "POSITION": 0}``."""
+        _refuse_in_callback("read")
         regs = [readable(name) for name in names]
         with self._request:
             self._check_open()
@@ -155,6 +173,7 @@ class Module:
         Every value is checked first (``TypeError``/``ValueError``); nothing is sent
         unless all of them are valid.
         """
+        _refuse_in_callback("write")
         checked = []
         for name, value in values.items():
             reg = register(name)
@@ -172,6 +191,7 @@ class Module:
 
     def command(self, name: str, timeout: Optional[float] = None) -> None:
         """Runs a command: RESETCPU, SAVEUSERPARAMETERS, ..., HOMING, STOPHOMING, RESET_WARNINGS."""
+        _refuse_in_callback("command")
         name = name.upper()
         if name not in COMMANDS:
             raise ValueError(f"no command {name!r}; the commands are {', '.join(COMMANDS)}")
@@ -209,7 +229,8 @@ class Module:
         if pending.record is not None:
             return pending.record
         if not answered:
-            raise self._error(KraventTimeoutError, f"no answer from {self.ip}", watch)
+            waited = self.timeout if timeout is None else timeout
+            raise self._error(KraventTimeoutError, f"no answer from {self.ip} within {waited:g} s", watch)
         raise KraventConnectionError(f"the connection to {self.ip} is closed")
 
     # -- polling ----------------------------------------------------------------------
@@ -246,6 +267,7 @@ class Module:
             for sample in m.poll(["POSITION", "SPEED"], period_ms=10, duration=2.0):
                 print(sample.time, sample.values["POSITION"])
         """
+        _refuse_in_callback("poll")
         samples: "queue.SimpleQueue[Sample]" = queue.SimpleQueue()
         self.start_polling(registers, period_ms, samples.put)
         end = None if duration is None else time.monotonic() + duration
@@ -280,7 +302,7 @@ class Module:
                 if sample.values:
                     self._run_user(callback, sample)
         except BaseException as error:  # nothing may unwind into the library
-            self.callback_errors.append(error)
+            self._keep(error)
 
     def _on_com_event(self, event: int, com: Any) -> None:
         try:
@@ -290,16 +312,25 @@ class Module:
             if self._on_event is not None and not self._closing:
                 self._run_user(self._on_event, event)
         except BaseException as error:
-            self.callback_errors.append(error)
+            self._keep(error)
 
     def _run_user(self, callback: Callable[[Any], None], argument: Any) -> None:
         self._in_callback.active = True
+        _callbacks.depth = getattr(_callbacks, "depth", 0) + 1
         try:
             callback(argument)
         except BaseException as error:
-            self.callback_errors.append(error)
+            self._keep(error)
         finally:
+            _callbacks.depth -= 1
             self._in_callback.active = False
+
+    def _keep(self, error: BaseException) -> None:
+        # A callback that raises on every poll tick must not fill the memory.
+        with self._errors:
+            self.callback_error_count += 1
+            if len(self.callback_errors) < CALLBACK_ERRORS_KEPT:
+                self.callback_errors.append(error)
 
     # -- helpers ----------------------------------------------------------------------
 

@@ -4,6 +4,7 @@ from __future__ import annotations
 
 import ctypes
 import ipaddress
+import re
 from typing import List, NamedTuple, Union
 
 from ._library import library
@@ -52,11 +53,14 @@ def scan(capacity: int = 64) -> List[ModuleInfo]:
     ]
 
 
+# int() would also take " 2", "+2", "0x" prefixes, "_" and non-ASCII digits.
+_MAC = re.compile(r"(?:[0-9A-Fa-f]{2}[:-]){5}[0-9A-Fa-f]{2}")
+
+
 def _mac_bytes(mac: str) -> List[int]:
-    parts = mac.replace("-", ":").split(":")
-    if len(parts) != 6 or any(len(p) != 2 for p in parts):
+    if not isinstance(mac, str) or not _MAC.fullmatch(mac):
         raise ValueError(f"a MAC address is written xx:xx:xx:xx:xx:xx, not {mac!r}")
-    return [int(p, 16) for p in parts]
+    return list(bytes.fromhex(mac.replace("-", "").replace(":", "")))
 
 
 def change_ip(mac: str, ip: Address, mask: Address) -> None:

@@ -3,6 +3,7 @@
 import ipaddress
 import statistics
 import threading
+import time
 
 import pytest
 
@@ -92,8 +93,8 @@ def test_a_callback_may_raise_and_may_close_its_module(simulator):
 
     def callback(sample):
         calls.append(threading.get_ident())
-        if len(calls) == 1:
-            raise RuntimeError("from a callback")
+        if len(calls) <= 30:
+            raise RuntimeError(len(calls))
         m.close()
         closed.set()
 
@@ -103,5 +104,39 @@ def test_a_callback_may_raise_and_may_close_its_module(simulator):
         assert m.closed
         with pytest.raises(KraventConnectionError):
             m.read("POSITION")
-    assert len(calls) == 2 and calls[0] != threading.get_ident()
-    assert [str(e) for e in m.callback_errors] == ["from a callback"]
+    assert len(calls) == 31 and calls[0] != threading.get_ident()
+    # The first few are kept, the others only counted: a callback that always raises
+    # must not fill the memory.
+    assert [str(e) for e in m.callback_errors] == [str(n) for n in range(1, 11)]
+    assert m.callback_error_count == 30
+
+
+def test_a_callback_is_refused_every_call_that_waits_for_an_answer(simulator):
+    # Its answer would come on the thread the callback holds, that of every module.
+    simulator("--modules", "2")
+    refused = []
+    done = threading.Event()
+
+    def callback(sample):
+        if done.is_set():
+            return
+        for call in (lambda: m.read("VOLTAGE", timeout=1), lambda: other.read("VOLTAGE", timeout=1),
+                     lambda: m.write(KP=2.0, timeout=1), lambda: m.command("HOMING", timeout=1),
+                     lambda: m.poll_to_list(["SPEED"], 10, 0.5), lambda: kravent.Module("127.0.0.2", timeout=1)):
+            started = time.monotonic()
+            try:
+                call()
+            except Exception as error:
+                refused.append((type(error), str(error), time.monotonic() - started))
+        done.set()
+
+    with kravent.Module(LOCAL) as m, kravent.Module("127.0.0.2") as other:
+        m.start_polling(["POSITION"], 10, callback)
+        assert done.wait(60)
+        m.stop_polling()
+        assert other.read("KP") == {"KP": 1.5}
+    assert m.callback_errors == []
+    assert [(kind, text) for kind, text, _ in refused] == [
+        (RuntimeError, f"{name}() waits for an answer, which cannot come while a kravent callback runs")
+        for name in ("read", "read", "write", "command", "poll", "Module")]
+    assert max(took for _, _, took in refused) < 0.5

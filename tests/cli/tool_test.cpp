@@ -445,47 +445,75 @@ TEST(CliToolSimulator, ModulesFoundByOneScanAndFramesTraced) {
     for (const std::string& line : trace) EXPECT_EQ(line[2], ':') << "each line starts with the time: " << line;
 }
 
-// tcpdump on every interface of the test's namespace while the tool scans, writes and
-// changes an address; tshark with the Lua dissector then names each frame's registers,
-// values and checksum.
+// tcpdump on `interface` of the test's namespace, writing each packet as it takes it.
+// A small snapshot length keeps many packets in its ring, so that bursts are not dropped.
+class Capture {
+public:
+    Capture(const char* interface, const char* filter)
+        : path_(::testing::TempDir() + "kravent-" + std::to_string(getpid()) + "-" + interface + ".pcap") {
+        int errors[2];
+        if (pipe(errors) != 0) return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(errors[1], STDERR_FILENO);
+            close(errors[0]);
+            execl("/usr/bin/tcpdump", "tcpdump", "-i", interface, "-s", "2048", "-B", "4096", "--immediate-mode", "-U",
+                  "-w", path_.c_str(), filter, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(errors[1]);
+        std::string said;
+        for (char c; said.find("listening on") == std::string::npos && read(errors[0], &c, 1) == 1;) said += c;
+        listening_ = said.find("listening on") != std::string::npos;
+        errors_ = errors[0];
+    }
+    ~Capture() {
+        Stop("", std::chrono::seconds(0));
+        std::remove(path_.c_str());
+    }
+    bool Listening() const { return listening_; }
+    // Waits until the file holds `last` (the last bytes the test expects), then ends tcpdump.
+    void Stop(const std::string& last, std::chrono::seconds limit = std::chrono::seconds(30)) {
+        if (pid_ <= 0) return;
+        for (auto end = std::chrono::steady_clock::now() + limit; std::chrono::steady_clock::now() < end;) {
+            std::ifstream file(path_, std::ios::binary);
+            const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+            if (bytes.find(last) != std::string::npos) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        kill(pid_, SIGINT);
+        waitpid(pid_, nullptr, 0);
+        close(errors_);
+        pid_ = -1;
+    }
+    // tshark with the Lua dissector, every KRAVENT frame in detail.
+    ToolRun Dissect() const {
+        return RunCaptured("/usr/bin/tshark",
+                           {"-r", path_, "-X", std::string("lua_script:") + KRAVENT_DISSECTOR, "-V", "-Y", "kravent"});
+    }
+
+private:
+    std::string path_;
+    pid_t pid_ = -1;
+    int errors_ = -1;
+    bool listening_ = false;
+};
+
+// While the tool scans, writes and changes an address: tshark with the Lua dissector
+// names each frame's registers, values and checksum.
 TEST(CliToolWireshark, DissectorDecodesACapture) {
     NetTopology net;
     ASSERT_TRUE(net.Valid()) << net.error();
     ASSERT_GE(net.AddModule("10.77.0.11", {"--mac", "02:4B:52:00:00:11"}), 0) << net.error();
-    const std::string capture = ::testing::TempDir() + "kravent-" + std::to_string(getpid()) + ".pcap";
-    int errors[2];
-    ASSERT_EQ(pipe(errors), 0);
-    const pid_t tcpdump = fork();
-    if (tcpdump == 0) {
-        dup2(errors[1], STDERR_FILENO);
-        close(errors[0]);
-        execl("/usr/bin/tcpdump", "tcpdump", "-i", "any", "--immediate-mode", "-U", "-w", capture.c_str(),
-              "udp port 7010 or tcp port 8010",
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(errors[1]);
-    std::string said;
-    for (char c; said.find("listening on") == std::string::npos && read(errors[0], &c, 1) == 1;) said += c;
-    ASSERT_NE(said.find("listening on"), std::string::npos) << said;
+    Capture capture("any", "udp port 7010 or tcp port 8010");
+    ASSERT_TRUE(capture.Listening());
 
     EXPECT_EQ(RunTool({"scan"}).status, 0);
     EXPECT_EQ(RunTool({"write", "10.77.0.11", "KP=2.5", "POSITION=-40"}).status, 0);
     EXPECT_EQ(RunTool({"set-ip", "02:4b:52:00:00:11", "10.77.0.42", "255.255.255.0"}).status, 0);
-    // tcpdump writes each packet as it takes it: wait until the address change is in the file.
-    const std::string changeHeader("\x00\x2A\x00\x01\x00\x0E", 6);
-    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30); std::chrono::steady_clock::now() < end;) {
-        std::ifstream file(capture, std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-        if (bytes.find(changeHeader) != std::string::npos) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    kill(tcpdump, SIGINT);
-    waitpid(tcpdump, nullptr, 0);
-    close(errors[0]);
+    capture.Stop(std::string("\x00\x2A\x00\x01\x00\x0E", 6));  // the address change's header
 
-    const ToolRun dissected =
-        RunCaptured("/usr/bin/tshark", {"-r", capture, "-X", std::string("lua_script:") + KRAVENT_DISSECTOR, "-V", "-Y", "kravent"});
+    const ToolRun dissected = capture.Dissect();
     ASSERT_EQ(dissected.status, 0) << dissected.err;
     for (const char* expected :
          {"KRAVENT read request", "Register: MODULENAME", "KRAVENT read answer", "TYPE = 2.2", "MODULENAME = \"KRAVENT-SIM\"",
@@ -493,7 +521,36 @@ TEST(CliToolWireshark, DissectorDecodesACapture) {
           "KRAVENT address change", "New IP address: 10.77.0.42", "New subnet mask: 255.255.255.0", "Checksum status: correct"})
         EXPECT_TRUE(Contains(dissected.out, expected)) << expected;
     EXPECT_FALSE(Contains(dissected.out, "Checksum status: wrong"));
-    std::remove(capture.c_str());
+}
+
+// Two answers written in pieces of 5 bytes: pieces end inside a header and hold the end
+// of one frame with the start of the next. Each answer is decoded whole, once.
+TEST(CliToolWireshark, DissectorReassemblesAnswersSplitOverSegments) {
+    ASSERT_TRUE(InPrivateNetns());
+    SimProcess sim({SimulatorPath(), "--bind", "127.0.0.1", "--split", "5"});
+    ASSERT_TRUE(sim.Ready());
+    Capture capture("lo", "tcp port 8010");
+    ASSERT_TRUE(capture.Listening());
+
+    TcpConnection module;
+    ASSERT_TRUE(module.Connect("127.0.0.1", 8010));
+    // VOLTAGE, KP; then MODULENAME, ETHERNETMAC: answers of 18 and 32 bytes.
+    ASSERT_TRUE(module.Send(Concat(MakeFrame(0x0021, {0x07, 0x33}), MakeFrame(0x0021, {0x15, 0x11}))));
+    const Bytes answers = module.ReceiveExactly(50);
+    ASSERT_EQ(answers.size(), 50u);
+    capture.Stop(std::string(answers.end() - 5, answers.end()));
+
+    const ToolRun dissected = capture.Dissect();
+    ASSERT_EQ(dissected.status, 0) << dissected.err;
+    const std::string all = dissected.out + dissected.err;
+    EXPECT_TRUE(Contains(all, "Reassembled TCP Segments")) << "the answers came in pieces:\n" << all;
+    for (const char* expected : {"VOLTAGE = 24", "KP = 1.5", "MODULENAME = \"KRAVENT-SIM\"", "ETHERNETMAC = 02:4b:52:00:00:01"})
+        EXPECT_TRUE(Contains(all, expected)) << expected << "\n" << all;
+    std::size_t answersSeen = 0;
+    for (std::size_t at = all.find("KRAVENT read answer"); at != std::string::npos; at = all.find("KRAVENT read answer", at + 1))
+        ++answersSeen;
+    EXPECT_EQ(answersSeen, 2u) << all;
+    for (const char* wrong : {"Dissector bug", "Malformed", "Checksum status: wrong"}) EXPECT_FALSE(Contains(all, wrong)) << wrong;
 }
 
 TEST(CliToolHelp, ListsTheRegisters) {

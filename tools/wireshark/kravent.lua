@@ -139,21 +139,16 @@ local function dissect_frame(tvb, tree, offset, total)
 end
 
 function kravent.dissector(tvb, pinfo, tree)
-    local offset, summaries = 0, {}
+    local offset, summaries, wanted = 0, {}, nil
     while offset < tvb:len() do
         local left = tvb:len() - offset
         if left < HEADER then
-            if pinfo.can_desegment > 0 then
-                pinfo.desegment_offset, pinfo.desegment_len = offset, DESEGMENT_ONE_MORE_SEGMENT
-            end
+            wanted = DESEGMENT_ONE_MORE_SEGMENT
             break
         end
         local total = HEADER + tvb(offset + 4, 2):uint() + CHECKSUM
         if left < total then
-            -- A TCP frame in several segments: ask for the rest. A cut datagram stays cut.
-            if pinfo.can_desegment > 0 then
-                pinfo.desegment_offset, pinfo.desegment_len = offset, total - left
-            end
+            wanted = total - left
             break
         end
         summaries[#summaries + 1] = dissect_frame(tvb, tree, offset, total)
@@ -162,6 +157,13 @@ function kravent.dissector(tvb, pinfo, tree)
     if #summaries > 0 then
         pinfo.cols.protocol = "KRAVENT"
         pinfo.cols.info = table.concat(summaries, "; ")
+    end
+    -- A TCP frame in several segments: ask for the rest from its first byte on, and claim
+    -- the whole segment, as TCP takes a result of 0 for "not this protocol" and then
+    -- insists that nothing was asked. A cut datagram stays cut.
+    if wanted ~= nil and pinfo.can_desegment > 0 then
+        pinfo.desegment_offset, pinfo.desegment_len = offset, wanted
+        return tvb:len()
     end
     return offset
 end
