@@ -39,6 +39,9 @@ public:
     CComManagement& operator=(const CComManagement&) = delete;
 
     // ---- Set up by the opener, in this order, before the connection is used ---------
+    // The value the host holds for this connection; its callbacks receive it.
+    void SetHandle(ComID handle) { handle_ = handle; }
+    ComID Handle() const { return handle_; }
     void SetIPAddressText(std::string_view text);
     void SetCallbacks(Data_Received_MAINPORT_Callback dataReceived, Com_Event_Callback comEvent);
     // Takes ownership of the transport.
@@ -111,6 +114,7 @@ private:
     template <typename Assemble>
     bool AssembleUnderLock(Assemble assemble);
 
+    ComID handle_ = nullptr;
     std::atomic<CEthernetCom*> EthernetCom{nullptr};
     Data_Received_MAINPORT_Callback DataReceived = nullptr;
     Com_Event_Callback ComEvent = nullptr;

@@ -87,7 +87,7 @@ void CComManagement::OnDataReceived(void* connection, std::int32_t, CEthernetCom
     }
 
     if (exchange == 0) {
-        if (c.DataReceived != nullptr) c.DataReceived(&c.RegisterValues, &c);
+        if (c.DataReceived != nullptr) c.DataReceived(&c.RegisterValues, c.Handle());
         return;
     }
     if (c.PacketsRemain()) {
@@ -97,7 +97,7 @@ void CComManagement::OnDataReceived(void* connection, std::int32_t, CEthernetCom
     // Before the host is called, so that it may trigger the next send from its callback;
     // the sender goes on only once the callback has returned.
     c.ReplyReceived.store(true);
-    if (c.DataReceived != nullptr) c.DataReceived(&c.RegisterValues, &c);
+    if (c.DataReceived != nullptr) c.DataReceived(&c.RegisterValues, c.Handle());
     if (c.EndExchange(exchange)) c.Events_.HevAck.Set();
 }
 
@@ -108,7 +108,7 @@ void CComManagement::OnComEvent(void* connection, std::int32_t code, CEthernetCo
         WriteErrorLog("Pointer on ethernet communication not valid. ComID = NULL\t(Com_Event)", kNoAddress);
         return;
     }
-    if (c.ComEvent != nullptr) c.ComEvent(code, &c);
+    if (c.ComEvent != nullptr) c.ComEvent(code, c.Handle());
 }
 
 }  // namespace kravent

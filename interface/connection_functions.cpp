@@ -31,16 +31,17 @@ bool OpenConnection(const std::int32_t* ip, Data_Received_MAINPORT_Callback data
         return ReportFailure("Initial Test failed\t(Vorn_KRAVENT_OpenConnection_MAINPORT)", ipText);
 
     auto* c = new CComManagement();
-    if (!RegisterConnection(c)) {
+    const ComID com = RegisterConnection(c);
+    if (com == nullptr) {
         DestroyConnection(c);
         return ReportFailure("Not enough memory for a new connection\t(Vorn_KRAVENT_OpenConnection_MAINPORT)", ipText);
     }
-    *handle = c;
+    *handle = com;
     c->SetIPAddressText(ipText);
 
     const auto refuse = [&](std::string_view message) {
         ReportFailure(message, c->IpText());
-        CloseRegisteredConnection(c);
+        CloseRegisteredConnection(com);
         *handle = nullptr;
         return false;
     };
