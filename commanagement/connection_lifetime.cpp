@@ -23,6 +23,9 @@ CComManagement::CComManagement() noexcept {
 }
 
 CComManagement::~CComManagement() {
+    // A handler still waiting for an open that failed goes on; the transport's
+    // destruction below waits for it.
+    MarkOpened();
     // Every wait of either sender returns at once once its events are set.
     if (ThreadSend) {
         ThreadSend->Resume();
@@ -63,8 +66,19 @@ bool CComManagement::EndExchange(std::uint32_t exchange) {
     return openExchange_.compare_exchange_strong(exchange, 0, std::memory_order_acq_rel);
 }
 
+void CComManagement::MarkOpened() {
+    opened_.store(true, std::memory_order_release);
+    opened_.notify_all();
+}
+
+// On Windows the notifications run on the opening thread once it dispatches, after the
+// open: this never waits there. On Linux the notification thread may wait here for the
+// few steps that the open has left after starting the connection attempt.
+void CComManagement::WaitUntilOpened() { opened_.wait(false, std::memory_order_acquire); }
+
 void CComManagement::OnDataReceived(void* connection, std::int32_t, CEthernetCom* transport) {
     auto& c = *static_cast<CComManagement*>(connection);
+    c.WaitUntilOpened();
     DeliveryScope scope(c);
     if (transport == nullptr) return;
     // Taken before the bytes: whatever the sender does meanwhile, these bytes answer the
@@ -103,6 +117,7 @@ void CComManagement::OnDataReceived(void* connection, std::int32_t, CEthernetCom
 
 void CComManagement::OnComEvent(void* connection, std::int32_t code, CEthernetCom* transport) {
     auto& c = *static_cast<CComManagement*>(connection);
+    c.WaitUntilOpened();
     DeliveryScope scope(c);
     if (transport == nullptr) {
         WriteErrorLog("Pointer on ethernet communication not valid. ComID = NULL\t(Com_Event)", kNoAddress);
