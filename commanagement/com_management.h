@@ -40,10 +40,17 @@ public:
     CComManagement& operator=(const CComManagement&) = delete;
 
     // ---- Set up by the opener, in this order, before the connection is used ---------
+    // The value the host holds for this connection; its callbacks receive it.
+    void SetHandle(ComID handle) { handle_ = handle; }
+    ComID Handle() const { return handle_; }
     void SetIPAddressText(std::string_view text);
     void SetCallbacks(Data_Received_MAINPORT_Callback dataReceived, Com_Event_Callback comEvent);
     // Takes ownership of the transport.
     void AttachTransport(CEthernetCom* transport);
+    // The open is done with the connection, on success or failure: the handlers, which
+    // wait for this, may now run its callbacks (and a callback may close it). Also
+    // marked when the connection is destroyed.
+    void MarkOpened();
 
     std::string_view IpText() const { return {IPAddressText.data()}; }
     // Null until attached; read by the host's state query.
@@ -102,8 +109,10 @@ public:
 
     // ---- Transport and host callbacks -----------------------------------------------
     // The handlers of the transport's data and event callbacks (user pointer: the
-    // connection). A connection closed from inside one of them is destroyed when the
-    // outermost of them returns.
+    // connection). Each waits until the open has marked the connection opened, so that
+    // a notification that comes while the open still runs (on another thread) cannot
+    // close the connection under it. A connection closed from inside one of them is
+    // destroyed when the outermost of them returns.
     static void OnDataReceived(void* connection, std::int32_t count, CEthernetCom* transport);
     static void OnComEvent(void* connection, std::int32_t code, CEthernetCom* transport);
 
@@ -111,7 +120,10 @@ private:
     // Packs the requests with `assemble` into the packets of the next exchange.
     template <typename Assemble>
     bool AssembleUnderLock(Assemble assemble);
+    void WaitUntilOpened();
 
+    ComID handle_ = nullptr;
+    std::atomic<bool> opened_{false};
     std::atomic<CEthernetCom*> EthernetCom{nullptr};
     Data_Received_MAINPORT_Callback DataReceived = nullptr;
     Com_Event_Callback ComEvent = nullptr;

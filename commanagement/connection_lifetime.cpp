@@ -21,6 +21,9 @@ CComManagement::CComManagement() noexcept {
 }
 
 CComManagement::~CComManagement() {
+    // A handler still waiting for an open that failed goes on; the transport's
+    // destruction below waits for it.
+    MarkOpened();
     // Every wait of either sender returns at once once its events are set.
     if (ThreadSend) {
         ThreadSend->Resume();
@@ -62,11 +65,22 @@ bool CComManagement::EndExchange(std::uint32_t exchange) {
 }
 
 void CComManagement::CallDataReceived() {
-    if (DataReceived != nullptr) DataReceived(&RegisterValues, this);
+    if (DataReceived != nullptr) DataReceived(&RegisterValues, Handle());
 }
+
+void CComManagement::MarkOpened() {
+    opened_.store(true, std::memory_order_release);
+    opened_.notify_all();
+}
+
+// On Windows the notifications run on the opening thread once it dispatches, after the
+// open: this never waits there. On Linux the notification thread may wait here for the
+// few steps that the open has left after starting the connection attempt.
+void CComManagement::WaitUntilOpened() { opened_.wait(false, std::memory_order_acquire); }
 
 void CComManagement::OnDataReceived(void* connection, std::int32_t, CEthernetCom* transport) {
     auto& c = *static_cast<CComManagement*>(connection);
+    c.WaitUntilOpened();
     DeliveryScope scope(c);
     if (transport == nullptr) return;
     // Taken before the bytes: whatever the sender does meanwhile, these bytes answer the
@@ -95,12 +109,13 @@ void CComManagement::OnDataReceived(void* connection, std::int32_t, CEthernetCom
 
 void CComManagement::OnComEvent(void* connection, std::int32_t code, CEthernetCom* transport) {
     auto& c = *static_cast<CComManagement*>(connection);
+    c.WaitUntilOpened();
     DeliveryScope scope(c);
     if (transport == nullptr) {
         WriteErrorLog("Pointer on ethernet communication not valid. ComID = NULL\t(Com_Event)", kNoAddress);
         return;
     }
-    if (c.ComEvent != nullptr) c.ComEvent(code, &c);
+    if (c.ComEvent != nullptr) c.ComEvent(code, c.Handle());
 }
 
 }  // namespace kravent

@@ -18,7 +18,6 @@ CEthernetCom::CEthernetCom(std::string_view ipAddressText, std::int32_t port, Tr
     const std::size_t n = std::min(ipAddressText.size(), IPAddressText.size() - 1);
     std::copy_n(ipAddressText.data(), n, IPAddressText.data());
     Port = port;
-    Connect(IpText(), Port);
 }
 
 CEthernetCom::~CEthernetCom() {

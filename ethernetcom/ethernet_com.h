@@ -39,16 +39,18 @@ struct TransportCallbacks {
 
 class CEthernetCom {
 public:
-    // Starts the connection attempt and returns without waiting for it. The callbacks are
-    // in place before the attempt starts, so its outcome cannot come before them.
+    // Creates the socket without connecting it (Connect() does), so that the owner can
+    // take the transport in hand before any notification of it can come.
     CEthernetCom(std::string_view ipAddressText, std::int32_t port, TransportCallbacks callbacks);
     // Shuts the socket down first: a connected socket reports 0 through the event callback.
     ~CEthernetCom();
     CEthernetCom(const CEthernetCom&) = delete;
     CEthernetCom& operator=(const CEthernetCom&) = delete;
 
-    // False when the socket is open already, or when the socket layer refuses the
-    // attempt at once.
+    // Starts the connection attempt and returns without waiting for it: to the address
+    // and port given at construction, or to those given. False when the socket is open
+    // already, or when the socket layer refuses the attempt at once.
+    bool Connect() { return Connect(IpText(), Port); }
     bool Connect(std::string_view ipAddressText, std::int32_t port);
     void Disconnect();
     // True when all `count` bytes went to the socket; otherwise logs why.

@@ -16,7 +16,7 @@
  *     messages (GetMessage/DispatchMessage, or MsgWaitForMultipleObjects) instead of
  *     blocking on a condition variable; if it blocked, no answer would ever arrive.
  * In both cases the RegisterValues record belongs to the library: copy what you need
- * before the callback returns, and never close a connection from inside its callbacks.
+ * before the callback returns; what else a callback may do is said in the header.
  */
 #define _POSIX_C_SOURCE 200809L
 

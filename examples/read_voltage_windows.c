@@ -11,7 +11,7 @@
  * by pumping messages (MsgWaitForMultipleObjects, PeekMessage, DispatchMessage), and
  * the callbacks, running inside DispatchMessage on this same thread, need no lock.
  * The RegisterValues record belongs to the library: copy what you need before the
- * callback returns, and never close a connection from inside its callbacks.
+ * callback returns; what else a callback may do is said in the header.
  */
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>

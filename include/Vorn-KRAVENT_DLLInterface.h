@@ -53,7 +53,9 @@
 extern "C" {
 #endif
 
-/* The handle of one open connection; NULL means no connection. */
+/* The handle of one open connection, an opaque value (not an address); NULL means no
+ * connection. A handle that has been closed is refused like NULL, also once later
+ * opens have followed (on a 32-bit system, for 2^32 opens at least). */
 typedef void *ComID;
 
 /* Values of Com_Event and of Vorn_KRAVENT_GetStateCommunication. */
@@ -228,7 +230,36 @@ typedef struct ModuleScanRecord {
     char ModuleName[16];                        /*  56: no terminating zero */
 } ModuleScanRecord;
 
-/* Host callbacks. */
+/*
+ * Host callbacks. Com is the handle that the open wrote into the host's variable; it is
+ * there before any callback of that connection runs.
+ *
+ * Data_Received_MAINPORT: the answer to an exchange, or bytes that answer none. Values
+ * points to the library's own record, valid until the callback returns.
+ *
+ * Com_Event: 1 connected, 2 socket error, 0 disconnected. A close of a connected
+ * connection raises 0 on the closing thread, before Vorn_KRAVENT_CloseConnection
+ * returns (after a close from inside a callback: once that callback has returned);
+ * Com is closed already then.
+ *
+ * Inside either callback a host may:
+ *   - call any function that takes a ComID, for any connection: each records a request
+ *     or signals a thread and returns at once. The next send may be triggered
+ *     (Vorn_KRAVENT_SendData_MAINPORT) from inside the Data_Received_MAINPORT that
+ *     delivers the answer to the last one.
+ *   - close the connection of the callback (Vorn_KRAVENT_CloseConnection on the host's
+ *     variable): the variable is NULL and the handle refused at once, and the
+ *     connection is destroyed when the callback returns. Closing another connection
+ *     waits until its sender threads have stopped (at most a send under way).
+ *   - call Vorn_KRAVENT_GetLastError and Vorn_KRAVENT_VersionDLL.
+ * What blocks: a callback holds up every later notification of its thread (on Linux,
+ * of every connection), and the sender of an exchange waits until the
+ * Data_Received_MAINPORT of its answer has returned (3000 ms at the most; then it
+ * reports a time-out). A callback must therefore not wait for an answer or an event
+ * of any connection: it can only come once the callback has returned. An open, a scan
+ * and an address change wait for UDP answers, for seconds at the most, and hold
+ * everything up as long.
+ */
 typedef void(VORN_KRAVENT_CALL *Data_Received_MAINPORT_Callback)(RegisterValues *Values, ComID Com);
 typedef void(VORN_KRAVENT_CALL *Com_Event_Callback)(int32_t Event, ComID Com);
 

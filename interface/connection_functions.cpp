@@ -31,16 +31,19 @@ bool OpenConnection(const std::int32_t* ip, Data_Received_MAINPORT_Callback data
         return ReportFailure("Initial Test failed\t(Vorn_KRAVENT_OpenConnection_MAINPORT)", ipText);
 
     auto* c = new CComManagement();
-    if (!RegisterConnection(c)) {
+    const ComID com = RegisterConnection(c);
+    if (com == nullptr) {
         DestroyConnection(c);
         return ReportFailure("Not enough memory for a new connection\t(Vorn_KRAVENT_OpenConnection_MAINPORT)", ipText);
     }
-    *handle = c;
+    *handle = com;
     c->SetIPAddressText(ipText);
 
+    // Marks the open done before the teardown, which waits for notifications under way.
     const auto refuse = [&](std::string_view message) {
         ReportFailure(message, c->IpText());
-        CloseRegisteredConnection(c);
+        c->MarkOpened();
+        CloseRegisteredConnection(com);
         *handle = nullptr;
         return false;
     };
@@ -50,11 +53,15 @@ bool OpenConnection(const std::int32_t* ip, Data_Received_MAINPORT_Callback data
         return refuse("Com_Event function not valid (NULL)\t(Vorn_KRAVENT_OpenConnection_MAINPORT)");
     c->SetCallbacks(dataReceived, comEvent);
 
+    // The transport is the connection's before it connects. The outcome of the attempt
+    // may be ready at once, on another thread: its handlers wait until MarkOpened, after
+    // which the open touches the connection no more (a callback may close it).
     auto* transport = new CEthernetCom(c->IpText(), kMainPortTcpPort,
                                        {&CComManagement::OnDataReceived, &CComManagement::OnComEvent, c});
     c->AttachTransport(transport);
-    if (transport->ConnectRefused())
+    if (!transport->Connect())
         return refuse("The connection attempt was refused by the socket layer\t(Vorn_KRAVENT_OpenConnection_MAINPORT)");
+    c->MarkOpened();
     return true;
 }
 

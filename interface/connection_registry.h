@@ -2,6 +2,10 @@
 // only while the registry names it, under the shared lock, for its short and
 // non-blocking body; a close takes it out under the exclusive lock and tears it down
 // after releasing the lock.
+//
+// A ComID is not the connection's address but a value of its own, counted per process:
+// a closed handle's value is not given out again (on a 32-bit system, not for 2^32
+// later opens), so a host that keeps it is refused instead of reaching another module.
 #pragma once
 
 #include <shared_mutex>
@@ -32,8 +36,9 @@ private:
 // The connection named by `com`, or none when the library does not hold it.
 ConnectionRef FindConnection(ComID com);
 
-// Adds a new connection; false when no room could be made for it.
-bool RegisterConnection(CComManagement* connection);
+// Adds a new connection and gives it its handle, which it returns (as Handle() does
+// from now on); null when no room could be made for it.
+ComID RegisterConnection(CComManagement* connection);
 
 // Takes a connection out without destroying it (for an owner that destroys it itself).
 void ForgetConnection(CComManagement* connection);

@@ -55,6 +55,8 @@ struct Events {
 TEST(Transport, SendWithoutConnectionReportsTheInactiveSocket) {
     Events events;
     CEthernetCom transport("127.0.0.1", kMainPortTcpPort, events.Callbacks());
+    EXPECT_EQ(transport.StateCommunication.load(), kStateNotConnected) << "not before Connect()";
+    ASSERT_TRUE(transport.Connect());
     ASSERT_TRUE(events.WaitFor(kStateError)) << "nothing listens";
     EXPECT_EQ(transport.StateCommunication.load(), kStateError);
     const std::uint8_t packet[9] = {};
@@ -66,6 +68,7 @@ TEST(Transport, SendWithoutConnectionReportsTheInactiveSocket) {
 TEST(Transport, BadAddressIsRefusedAtOnce) {
     Events events;
     CEthernetCom transport("127.0.0.300", kMainPortTcpPort, events.Callbacks());
+    EXPECT_FALSE(transport.Connect());
     EXPECT_TRUE(transport.ConnectRefused());
     EXPECT_EQ(transport.StateCommunication.load(), kStateNotConnected);
 }
@@ -76,6 +79,7 @@ TEST(Transport, ConnectsSendsReceivesAndReportsItsCloseWhenDestroyed) {
     Events events;
     {
         CEthernetCom transport("127.0.0.1", kMainPortTcpPort, events.Callbacks());
+        ASSERT_TRUE(transport.Connect());
         const std::int32_t early = transport.StateCommunication.load();
         EXPECT_TRUE(early == kStateConnecting || early == kStateConnected) << early;
         ASSERT_TRUE(events.WaitFor(kStateConnected));

@@ -86,18 +86,34 @@ TEST(HandleMisuse, NeverOpenedHandleIsRefusedByEveryFunction) {
     ExpectEveryFunctionRefuses(&notAConnection);
 }
 
+// Also once the next connection has been opened, to another module: the stale handle
+// never names it, whatever memory the library reused for it.
 TEST(HandleMisuse, ClosedHandleIsRefusedByEveryFunction) {
     auto module = StartModule();
+    auto next = StartModule("127.0.0.2");
     Host host;
     ComID com = OpenConnected(host);
     ASSERT_NE(com, nullptr);
     ComID stale = com;
     ASSERT_TRUE(Vorn_KRAVENT_CloseConnection(&com));
     EXPECT_EQ(com, nullptr);
+
+    ComID other = OpenConnected(host, 2);
+    ASSERT_NE(other, nullptr);
+    EXPECT_NE(other, stale);
+    EXPECT_FALSE(Vorn_KRAVENT_Write_INPUT(777000, stale));
+    EXPECT_EQ(LastError(), kNullHandle + "Vorn_KRAVENT_Write_INPUT)");
+    EXPECT_FALSE(Vorn_KRAVENT_SendData_MAINPORT(stale));
+    EXPECT_EQ(LastError(), kNullHandle + "Vorn_KRAVENT_SendData_MAINPORT)");
     ExpectEveryFunctionRefuses(stale);
     // Closing it again through a copy of the stale handle changes nothing.
     EXPECT_TRUE(Vorn_KRAVENT_CloseConnection(&stale));
     EXPECT_EQ(stale, nullptr);
+    // The other connection is still open, and its module has received no write.
+    ASSERT_TRUE(ReadNameAnswered(host, other));
+    for (const sim::ReceivedFrame& frame : next->ReceivedFrames())
+        EXPECT_FALSE(frame.bytes.size() > 1 && frame.bytes[1] == 0x22) << "a write request reached the other module";
+    Vorn_KRAVENT_CloseConnection(&other);
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ struct Connection {
     }
     ~Connection() { ForgetConnection(&c); }
     CComManagement c;
-    ComID handle() { return &c; }
+    ComID handle() { return c.Handle(); }
     std::vector<Bytes> Send() {
         c.FillPacketToSend();
         return Packets(c);

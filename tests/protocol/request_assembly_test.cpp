@@ -18,8 +18,8 @@ namespace {
 
 // The register functions accept only connections the library holds.
 ComID Handle(CComManagement& c) {
-    RegisterConnection(&c);
-    return &c;
+    if (c.Handle() == nullptr) RegisterConnection(&c);
+    return c.Handle();
 }
 
 const std::vector<RegisterCall> kReadCalls = ReadCalls();
