@@ -234,8 +234,10 @@ typedef struct ModuleScanRecord {
  * Host callbacks. Com is the handle that the open wrote into the host's variable; it is
  * there before any callback of that connection runs.
  *
- * Data_Received_MAINPORT: the answer to an exchange, or bytes that answer none. Values
- * points to the library's own record, valid until the callback returns.
+ * Data_Received_MAINPORT: the answer to an exchange, once whole, or a frame that answers
+ * none (a late answer, a copy), whose _Received flags then show just that frame. Values
+ * points to the connection's own record: it stays readable while the connection is
+ * open, and its contents change with the next call.
  *
  * Com_Event: 1 connected, 2 socket error, 0 disconnected. A close of a connected
  * connection raises 0 on the closing thread, before Vorn_KRAVENT_CloseConnection
