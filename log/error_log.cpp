@@ -2,12 +2,12 @@
 // the library-wide last-error text.
 #include "log/error_log.h"
 
-#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <string>
 
 #include "log/host_buffer.h"
+#include "log/log_file.h"
 #include "platform/platform.h"
 
 namespace kravent {
@@ -22,11 +22,6 @@ constexpr char kWarningCaption[] = "Vorn-KRAVENT_DLLInterface.dll";
 constexpr char kMutexCreationWarning[] = "Unable to Create Mutex for Log File writing";
 constexpr char kMutexWaitWarning[] = "Unable to write the Error log file (Mutex error)";
 constexpr char kModulePathWarning[] = "Unable to get entire module path of the DLL";
-
-constexpr std::string_view kFileHeader =
-    "Error Log File for the \"Vorn-KRAVENT_DLLInterface.dll\"\t\t"
-    "Vorn KRAVENT DC-motor module interface\r\n\r\n"
-    "Date\t\tHour\t\tIP Address\tError description\r\n\r\n";
 
 constexpr std::size_t kIpFieldWidth = 15;
 constexpr std::string_view kNoAddressField = "None           \t";
@@ -80,11 +75,6 @@ private:
     platform::NamedMutex& mutex_;
 };
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
 // The log's full path: the platform's log directory for the library at `modulePath`,
 // and the log's file name.
 std::string LogFilePath(std::string_view modulePath) {
@@ -92,23 +82,6 @@ std::string LogFilePath(std::string_view modulePath) {
     std::string directory;
     if (separator != std::string_view::npos) directory.assign(modulePath.substr(0, separator + 1));
     return platform::LogDirectory(directory) + std::string(kLogFileName);
-}
-
-bool Write(std::FILE* file, std::string_view piece) {
-    return std::fwrite(piece.data(), 1, piece.size(), file) == piece.size();
-}
-
-// Appends to an existing log; a log that does not exist yet is created with its header.
-// Never truncates: an existing file that cannot be opened for writing is left alone.
-File OpenLogFile(const std::string& path, bool& ok) {
-    File file(std::fopen(path.c_str(), "r+b"));
-    if (file != nullptr) {
-        ok = std::fseek(file.get(), 0, SEEK_END) == 0;
-        return file;
-    }
-    file.reset(std::fopen(path.c_str(), "wbx"));
-    ok = file != nullptr && Write(file.get(), kFileHeader);
-    return file;
 }
 
 std::string IpField(std::string_view ipText) {
@@ -119,6 +92,7 @@ std::string IpField(std::string_view ipText) {
     return field;
 }
 
+// Called with the log lock held.
 bool AppendRecord(std::string_view message, std::string_view ipText) {
     char modulePath[kModulePathCapacity];
     const std::size_t pathLength =
@@ -127,17 +101,20 @@ bool AppendRecord(std::string_view message, std::string_view ipText) {
         platform::ShowWarning(kWarningCaption, kModulePathWarning);
         return false;
     }
-
-    bool ok = false;
-    File file = OpenLogFile(LogFilePath(std::string_view(modulePath, pathLength)), ok);
-    if (file == nullptr) return false;
-    ok = ok && Write(file.get(), platform::LocalDateText() + '\t');
-    ok = ok && Write(file.get(), platform::LocalTimeText() + '\t');
-    ok = ok && Write(file.get(), IpField(ipText));
-    ok = ok && Write(file.get(), message);
-    ok = ok && Write(file.get(), kRecordEnd);
-    // Data still buffered reaches the file only at the close: its failure counts too.
-    return std::fclose(file.release()) == 0 && ok;
+    const std::string path = LogFilePath(std::string_view(modulePath, pathLength));
+    std::string record = platform::LocalDateText() + '\t' + platform::LocalTimeText() + '\t' + IpField(ipText);
+    record.append(message);
+    record.append(kRecordEnd);
+    std::string failure;
+    if (AppendToLogFile(path, record, failure)) return true;
+    // Once per process: a log that cannot be written stays so for a while, and the host
+    // goes on regardless.
+    static bool noticed = false;
+    if (!noticed) {
+        noticed = true;
+        platform::ShowNotice(kWarningCaption, ("Unable to write the Error log file " + path + " (" + failure + ")").c_str());
+    }
+    return false;
 }
 
 }  // namespace

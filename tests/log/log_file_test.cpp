@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ const std::string kHeader =
     "Vorn KRAVENT DC-motor module interface\r\n\r\n"
     "Date\t\tHour\t\tIP Address\tError description\r\n\r\n";
 const std::string kMutexWarning = "Vorn-KRAVENT_DLLInterface.dll: Unable to write the Error log file (Mutex error)\n";
+
+constexpr std::uintmax_t kLogLimit = 8 * 1024 * 1024;
 
 class LogFileTest : public ::testing::Test {
 protected:
@@ -74,16 +77,44 @@ TEST_F(LogFileTest, HeaderOnceThenOneRecordPerFailureWithPaddedAddressField) {
     EXPECT_EQ(Warnings(), "");
 }
 
-TEST_F(LogFileTest, ExistingFileIsAppendedToNeverTruncatedNorGivenAHeader) {
+TEST_F(LogFileTest, ExistingFileIsAppendedToNeverTruncatedAndGetsTheHeaderOnlyWhenEmpty) {
     { std::ofstream(LogPath(), std::ios::binary) << "kept\r\n"; }
     EXPECT_EQ(Write({"10.0.0.1", "Appended\t(A)"}), (Lines{"1", "last:Appended\t(A)"}));
     EXPECT_EQ(LogWithoutTimes(), "kept\r\nD\tT\t10.0.0.1       \tAppended\t(A)\r\n\r\n");
+
+    // Left empty: by a header write that a full disk refused, or by hand.
+    { std::ofstream(LogPath(), std::ios::binary | std::ios::trunc); }
+    EXPECT_EQ(Write({"0", "Emptied\t(B)"}), (Lines{"1", "last:Emptied\t(B)"}));
+    EXPECT_EQ(LogWithoutTimes(), kHeader + "D\tT\tNone           \tEmptied\t(B)\r\n\r\n");
 }
 
-TEST_F(LogFileTest, LogThatCanNeitherBeOpenedNorCreatedFailsQuietly) {
+TEST_F(LogFileTest, LogThatCannotBeWrittenIsNoticedOnceAndTheLastErrorStillSet) {
     std::filesystem::create_directory(LogPath());  // a directory stands where the file would be
     EXPECT_EQ(Write({"0", "Lost\t(A)", "0", "Lost again\t(B)"}), (Lines{"0", "0", "last:Lost again\t(B)"}));
+    EXPECT_EQ(Write({"0", "Lost\t(C)"}), (Lines{"0", "last:Lost\t(C)"}));
     EXPECT_TRUE(std::filesystem::is_directory(LogPath()));
+    // One notice per process, naming the file and the reason.
+    const std::string notice = "Vorn-KRAVENT_DLLInterface.dll: Unable to write the Error log file " + LogPath().string() +
+                               " (Is a directory)\n";
+    EXPECT_EQ(Warnings(), notice + notice);
+}
+
+// At its bound the log moves to its name with ".1", replacing an older one, and a new
+// log begins with the header: the two together never pass twice the bound.
+TEST_F(LogFileTest, FullLogMovesToTheOldGenerationAndANewOneBegins) {
+    const std::filesystem::path old = LogPath().string() + ".1";
+    { std::ofstream(old, std::ios::binary) << "oldest\r\n"; }
+    { std::ofstream(LogPath(), std::ios::binary) << "first\r\n"; }
+    std::filesystem::resize_file(LogPath(), kLogLimit - 100);
+    EXPECT_EQ(Write({"0", "Fits\t(A)"}), (Lines{"1", "last:Fits\t(A)"}));
+    const std::uintmax_t fullSize = std::filesystem::file_size(LogPath());
+    EXPECT_LE(fullSize, kLogLimit);
+    EXPECT_EQ(ReadFile(old), "oldest\r\n");
+
+    EXPECT_EQ(Write({"0", "Does not fit\t(B)"}), (Lines{"1", "last:Does not fit\t(B)"}));
+    EXPECT_EQ(LogWithoutTimes(), kHeader + "D\tT\tNone           \tDoes not fit\t(B)\r\n\r\n");
+    EXPECT_EQ(std::filesystem::file_size(old), fullSize);
+    EXPECT_EQ(ReadFile(old).substr(0, 7), "first\r\n");
 }
 
 TEST_F(LogFileTest, LockHeldElsewhereTimesOutWithoutTouchingTextOrFile) {
