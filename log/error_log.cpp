@@ -9,6 +9,7 @@
 #include "log/host_buffer.h"
 #include "log/log_file.h"
 #include "log/log_lock.h"
+#include "log/record_limiter.h"
 #include "platform/platform.h"
 
 namespace kravent {
@@ -78,12 +79,19 @@ struct UserNotes {
     std::string notice;  // the log cannot be written: told, but no box that stops the host
 };
 
-// The writers of this process, one at a time: the lock across processes and the notice
-// of a log that cannot be written.
+// The writers of this process, one at a time: the lock across processes, the repeat
+// limit and the notice of a log that cannot be written.
 class LogWriter {
 public:
     bool Write(std::string_view message, std::string_view ipText, UserNotes& notes) {
         std::lock_guard guard(writers_);
+        std::vector<LeftOutRecords> leftOut;
+        const bool admitted = limiter_.Admit(message, ipText, platform::SteadyMilliseconds(), leftOut);
+        std::string records;
+        for (const LeftOutRecords& ended : leftOut) records += Record(LeftOutMessage(ended), ended.ipText);
+        if (admitted) records += Record(message, ipText);
+        if (records.empty()) return true;  // counted; reported when its window ends
+
         char modulePath[kModulePathCapacity];
         const std::size_t pathLength =
             platform::ModulePath(platform::kLibraryFileName, modulePath, kModulePathCapacity);
@@ -99,7 +107,7 @@ public:
             return false;
         }
         std::string failure;
-        const bool written = AppendToLogFile(path, Record(message, ipText), failure);
+        const bool written = AppendToLogFile(path, records, failure);
         if (locked == LogLock::Outcome::Held) fileLock_.Release();
         if (!written && !unwritableNoticed_) {
             unwritableNoticed_ = true;
@@ -111,6 +119,7 @@ public:
 private:
     std::mutex writers_;
     LogLock fileLock_;
+    RecordLimiter limiter_;
     bool unwritableNoticed_ = false;
 };
 

@@ -2,12 +2,14 @@
 // directory of its own, so every test reads exactly the log it produced.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "log/record_limiter.h"
 #include "tests/log/child_process.h"
 #include "tests/log/log_text.h"
 #include "tests/log/private_shared_memory.h"
@@ -129,6 +131,24 @@ TEST_F(LogFileTest, FullLogMovesToTheOldGenerationAndANewOneBegins) {
     EXPECT_EQ(LogWithoutTimes(), kHeader + "D\tT\tNone           \tDoes not fit\t(B)\r\n\r\n");
     EXPECT_EQ(std::filesystem::file_size(old), fullSize);
     EXPECT_EQ(ReadFile(old).substr(0, 7), "first\r\n");
+}
+
+// The same failure on the same address, called in a burst: a bounded number of records,
+// each call still a success of the logger and the last error.
+TEST_F(LogFileTest, BurstOfOneRecordIsWrittenABoundedNumberOfTimes) {
+    std::vector<std::string> pairs;
+    for (int i = 0; i < 25; ++i) pairs.insert(pairs.end(), {"10.0.0.7", "Cannot Send all Bytes\t(X)"});
+    pairs.insert(pairs.end(), {"10.0.0.8", "Cannot Send all Bytes\t(X)"});
+    const Lines lines = Write(pairs);
+    EXPECT_EQ(lines.size(), 27u);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "1"), 26);
+    EXPECT_EQ(lines.back(), "last:Cannot Send all Bytes\t(X)");
+
+    const std::string record = "D\tT\t10.0.0.7       \tCannot Send all Bytes\t(X)\r\n\r\n";
+    std::string expected = kHeader;
+    // 26 calls take far less than the limit's window of a second.
+    for (std::uint32_t i = 0; i < kravent::RecordLimiter::kRecordsPerWindow; ++i) expected += record;
+    EXPECT_EQ(LogWithoutTimes(), expected + "D\tT\t10.0.0.8       \tCannot Send all Bytes\t(X)\r\n\r\n");
 }
 
 // A holder that keeps the lock (stopped in a debugger): the first call waits for it the
@@ -257,9 +277,9 @@ TEST_F(LogFileTest, TwoProcessesLoggingAtOnceLeaveWholeRecords) {
     int longRecords = 0;
     int shortRecords = 0;
     for (const std::string& record : Records(log.substr(kHeader.size()))) {
-        if (record == "D\tT\t10.1.1.1       \t" + longMessage) {
+        if (record == "D\tT\t10.1.1.1       \t" + std::to_string(longRecords + 1) + " " + longMessage) {
             ++longRecords;
-        } else if (record == "D\tT\tNone           \tShort\t(Short)") {
+        } else if (record == "D\tT\tNone           \t" + std::to_string(shortRecords + 1) + " Short\t(Short)") {
             ++shortRecords;
         } else {
             ADD_FAILURE() << "broken record: " << record.substr(0, 80);
