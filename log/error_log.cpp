@@ -2,38 +2,31 @@
 // the library-wide last-error text.
 #include "log/error_log.h"
 
-#include <cstdio>
-#include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "log/host_buffer.h"
+#include "log/log_file.h"
+#include "log/log_lock.h"
+#include "log/record_limiter.h"
 #include "platform/platform.h"
 
 namespace kravent {
 namespace {
 
-constexpr char kLogMutexName[] = "LOG_FILE_VORN_KRAVENT_DLL";
-constexpr std::uint32_t kLogMutexWaitMs = 500;
 constexpr std::size_t kModulePathCapacity = 500;
 constexpr std::string_view kLogFileName = "Error_Vorn-KRAVENT_DLLInterface.log";
 
 constexpr char kWarningCaption[] = "Vorn-KRAVENT_DLLInterface.dll";
-constexpr char kMutexCreationWarning[] = "Unable to Create Mutex for Log File writing";
-constexpr char kMutexWaitWarning[] = "Unable to write the Error log file (Mutex error)";
 constexpr char kModulePathWarning[] = "Unable to get entire module path of the DLL";
-
-constexpr std::string_view kFileHeader =
-    "Error Log File for the \"Vorn-KRAVENT_DLLInterface.dll\"\t\t"
-    "Vorn KRAVENT DC-motor module interface\r\n\r\n"
-    "Date\t\tHour\t\tIP Address\tError description\r\n\r\n";
 
 constexpr std::size_t kIpFieldWidth = 15;
 constexpr std::string_view kNoAddressField = "None           \t";
 constexpr std::string_view kRecordEnd = "\r\n\r\n";
 
 // `LastErrorText` has a lock of its own, so that a reader copies one whole message while
-// writers replace it; writers replace it only while they hold the log lock as well.
+// writers replace it.
 class LastErrorText {
 public:
     void Set(std::string_view message) {
@@ -55,36 +48,6 @@ LastErrorText& TheLastErrorText() {
     return lastErrorText;
 }
 
-// The machine-wide lock of the log file, created on the first call that needs it and
-// kept until the library goes away. A failed creation is tried again next time.
-platform::NamedMutex* LogMutex() {
-    static std::mutex creation;
-    static std::unique_ptr<platform::NamedMutex> logMutex;
-    std::lock_guard guard(creation);
-    if (logMutex == nullptr) {
-        auto created = std::make_unique<platform::NamedMutex>();
-        if (!created->Create(kLogMutexName)) return nullptr;
-        logMutex = std::move(created);
-    }
-    return logMutex.get();
-}
-
-class HeldLock {
-public:
-    explicit HeldLock(platform::NamedMutex& mutex) : mutex_(mutex) {}
-    ~HeldLock() { mutex_.Unlock(); }
-    HeldLock(const HeldLock&) = delete;
-    HeldLock& operator=(const HeldLock&) = delete;
-
-private:
-    platform::NamedMutex& mutex_;
-};
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
 // The log's full path: the platform's log directory for the library at `modulePath`,
 // and the log's file name.
 std::string LogFilePath(std::string_view modulePath) {
@@ -92,23 +55,6 @@ std::string LogFilePath(std::string_view modulePath) {
     std::string directory;
     if (separator != std::string_view::npos) directory.assign(modulePath.substr(0, separator + 1));
     return platform::LogDirectory(directory) + std::string(kLogFileName);
-}
-
-bool Write(std::FILE* file, std::string_view piece) {
-    return std::fwrite(piece.data(), 1, piece.size(), file) == piece.size();
-}
-
-// Appends to an existing log; a log that does not exist yet is created with its header.
-// Never truncates: an existing file that cannot be opened for writing is left alone.
-File OpenLogFile(const std::string& path, bool& ok) {
-    File file(std::fopen(path.c_str(), "r+b"));
-    if (file != nullptr) {
-        ok = std::fseek(file.get(), 0, SEEK_END) == 0;
-        return file;
-    }
-    file.reset(std::fopen(path.c_str(), "wbx"));
-    ok = file != nullptr && Write(file.get(), kFileHeader);
-    return file;
 }
 
 std::string IpField(std::string_view ipText) {
@@ -119,46 +65,80 @@ std::string IpField(std::string_view ipText) {
     return field;
 }
 
-bool AppendRecord(std::string_view message, std::string_view ipText) {
-    char modulePath[kModulePathCapacity];
-    const std::size_t pathLength =
-        platform::ModulePath(platform::kLibraryFileName, modulePath, kModulePathCapacity);
-    if (pathLength == 0 || pathLength >= kModulePathCapacity) {
-        platform::ShowWarning(kWarningCaption, kModulePathWarning);
-        return false;
+std::string Record(std::string_view message, std::string_view ipText) {
+    std::string record = platform::LocalDateText() + '\t' + platform::LocalTimeText() + '\t' + IpField(ipText);
+    record.append(message);
+    record.append(kRecordEnd);
+    return record;
+}
+
+// What the user is told about the logger itself; shown once the writer has let go of
+// every lock, since a Windows message box blocks its thread until it is closed.
+struct UserNotes {
+    std::vector<const char*> warnings;
+    std::string notice;  // the log cannot be written: told, but no box that stops the host
+};
+
+// The writers of this process, one at a time: the lock across processes, the repeat
+// limit and the notice of a log that cannot be written.
+class LogWriter {
+public:
+    bool Write(std::string_view message, std::string_view ipText, UserNotes& notes) {
+        std::lock_guard guard(writers_);
+        std::vector<LeftOutRecords> leftOut;
+        const bool admitted = limiter_.Admit(message, ipText, platform::SteadyMilliseconds(), leftOut);
+        std::string records;
+        for (const LeftOutRecords& ended : leftOut) records += Record(LeftOutMessage(ended), ended.ipText);
+        if (admitted) records += Record(message, ipText);
+        if (records.empty()) return true;  // counted; reported when its window ends
+
+        char modulePath[kModulePathCapacity];
+        const std::size_t pathLength =
+            platform::ModulePath(platform::kLibraryFileName, modulePath, kModulePathCapacity);
+        if (pathLength == 0 || pathLength >= kModulePathCapacity) {
+            notes.warnings.push_back(kModulePathWarning);
+            return false;
+        }
+        const std::string path = LogFilePath(std::string_view(modulePath, pathLength));
+
+        const LogLock::Outcome locked = fileLock_.Acquire(notes.warnings);
+        if (locked == LogLock::Outcome::Abandoned) {
+            fileLock_.Release();
+            return false;
+        }
+        std::string failure;
+        const bool written = AppendToLogFile(path, records, failure);
+        if (locked == LogLock::Outcome::Held) fileLock_.Release();
+        if (!written && !unwritableNoticed_) {
+            unwritableNoticed_ = true;
+            notes.notice = "Unable to write the Error log file " + path + " (" + failure + ")";
+        }
+        return written;
     }
 
-    bool ok = false;
-    File file = OpenLogFile(LogFilePath(std::string_view(modulePath, pathLength)), ok);
-    if (file == nullptr) return false;
-    ok = ok && Write(file.get(), platform::LocalDateText() + '\t');
-    ok = ok && Write(file.get(), platform::LocalTimeText() + '\t');
-    ok = ok && Write(file.get(), IpField(ipText));
-    ok = ok && Write(file.get(), message);
-    ok = ok && Write(file.get(), kRecordEnd);
-    // Data still buffered reaches the file only at the close: its failure counts too.
-    return std::fclose(file.release()) == 0 && ok;
+private:
+    std::mutex writers_;
+    LogLock fileLock_;
+    RecordLimiter limiter_;
+    bool unwritableNoticed_ = false;
+};
+
+LogWriter& TheLogWriter() {
+    static LogWriter writer;
+    return writer;
 }
 
 }  // namespace
 
 bool WriteErrorLog(std::string_view message, std::string_view ipText) {
     try {
-        platform::NamedMutex* mutex = LogMutex();
-        if (mutex == nullptr) {
-            platform::ShowWarning(kWarningCaption, kMutexCreationWarning);
-            return false;
-        }
-        const platform::LockResult locked = mutex->Lock(kLogMutexWaitMs);
-        if (locked != platform::LockResult::Acquired) {
-            platform::ShowWarning(kWarningCaption, kMutexWaitWarning);
-            // A lock whose holder died is handed over owned: give it back.
-            if (locked == platform::LockResult::Abandoned) mutex->Unlock();
-            return false;
-        }
-        HeldLock held(*mutex);
+        // First, so that the host learns of its failure whatever becomes of the record.
         TheLastErrorText().Set(message);
-        return AppendRecord(message, ipText);
+        UserNotes notes;
+        const bool written = TheLogWriter().Write(message, ipText, notes);
+        for (const char* warning : notes.warnings) platform::ShowWarning(kWarningCaption, warning);
+        if (!notes.notice.empty()) platform::ShowNotice(kWarningCaption, notes.notice.c_str());
+        return written;
     } catch (...) {
         // Out of memory while logging: nothing may reach the caller, who is failing already.
         return false;

@@ -254,4 +254,8 @@ std::string LocalTimeText();
 // A warning the user must see: a message box on Windows, standard error on Linux.
 void ShowWarning(const char* caption, const char* text);
 
+// A notice that must not stop the host: standard error on Linux, the debugger's output
+// on Windows (no box).
+void ShowNotice(const char* caption, const char* text);
+
 }  // namespace kravent::platform

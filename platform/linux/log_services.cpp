@@ -294,4 +294,6 @@ void ShowWarning(const char* caption, const char* text) {
     std::fflush(stderr);
 }
 
+void ShowNotice(const char* caption, const char* text) { ShowWarning(caption, text); }
+
 }  // namespace kravent::platform

@@ -1,6 +1,7 @@
-// Module path, regional date and time texts and the warning box.
+// Module path, regional date and time texts, the warning box and the notice.
 #include <climits>
 #include <cstdio>
+#include <string>
 
 #include "platform/win32/windows_api.h"
 
@@ -49,6 +50,11 @@ std::string LocalTimeText() {
 
 void ShowWarning(const char* caption, const char* text) {
     MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONWARNING);
+}
+
+void ShowNotice(const char* caption, const char* text) {
+    const std::string line = std::string(caption) + ": " + text + "\n";
+    OutputDebugStringA(line.c_str());
 }
 
 }  // namespace kravent::platform

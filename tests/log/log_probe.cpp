@@ -3,14 +3,18 @@
 // beside the copy. Commands:
 //   write IP MESSAGE [IP MESSAGE ...]  log each pair; print "1" or "0" per call, then
 //                                      "last:" and the last-error text
+//   timed IP MESSAGE [IP MESSAGE ...]  as write, with the call's milliseconds after each
+//                                      "1" or "0"
 //   repeat COUNT IP MESSAGE            print "ready", wait for one byte on stdin, log
-//                                      COUNT times; exit status: the failed calls
+//                                      COUNT times, numbered "1 MESSAGE", "2 MESSAGE", ...
+//                                      (no two alike); exit status: the failed calls
 //   hold                               take the log lock, print "held", keep it until
 //                                      stdin closes
-//   race COUNT                         log COUNT times on two threads while two more
-//                                      copy the last error; prints "unwritten N" (records
-//                                      given up at the lock's limit); exit 1 on a torn copy
+//   race COUNT                         log COUNT numbered messages on two threads while
+//                                      two more copy the last error; prints "unwritten N"
+//                                      (records that failed); exit 1 on a torn copy
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -51,6 +55,27 @@ int Write(int argc, char** argv) {
     return 0;
 }
 
+int Timed(int argc, char** argv) {
+    for (int i = 2; i + 1 < argc; i += 2) {
+        const auto start = std::chrono::steady_clock::now();
+        const bool written = kravent::WriteErrorLog(argv[i + 1], argv[i]);
+        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        PrintLine(std::string(written ? "1 " : "0 ") + std::to_string(took.count()));
+    }
+    PrintLine("last:" + LastError());
+    return 0;
+}
+
+// "N TEXT": each record its own, so that none is left out as a repeat of another.
+std::string Numbered(int number, std::string_view text) { return std::to_string(number) + " " + std::string(text); }
+
+// True when `text` is `base` with a number in front, as Numbered() makes it.
+bool IsNumbered(std::string_view text, std::string_view base) {
+    const std::size_t space = text.find(' ');
+    if (space == 0 || space == std::string_view::npos || text.substr(space + 1) != base) return false;
+    return text.substr(0, space).find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 int Repeat(int argc, char** argv) {
     if (argc != 5) return 100;
     const int count = std::atoi(argv[2]);
@@ -58,7 +83,7 @@ int Repeat(int argc, char** argv) {
     char go = 0;
     if (read(STDIN_FILENO, &go, 1) != 1) return 101;
     int failed = 0;
-    for (int i = 0; i < count; ++i) failed += kravent::WriteErrorLog(argv[4], argv[3]) ? 0 : 1;
+    for (int i = 1; i <= count; ++i) failed += kravent::WriteErrorLog(Numbered(i, argv[4]), argv[3]) ? 0 : 1;
     return failed;
 }
 
@@ -78,11 +103,11 @@ int Race(int argc, char** argv) {
     const std::string messages[2] = {std::string(200, 'a') + "\t(WriterA)", std::string(40, 'b') + "\t(WriterB)"};
     std::atomic<int> writersLeft{2};
     std::atomic<bool> torn{false};
-    std::atomic<int> unwritten{0};  // records given up after the lock's time limit
+    std::atomic<int> unwritten{0};  // calls that returned false
     std::vector<std::thread> threads;
     for (const std::string& message : messages) {
         threads.emplace_back([&, message] {
-            for (int i = 0; i < count; ++i) unwritten += kravent::WriteErrorLog(message, "10.0.0.1") ? 0 : 1;
+            for (int i = 1; i <= count; ++i) unwritten += kravent::WriteErrorLog(Numbered(i, message), "10.0.0.1") ? 0 : 1;
             writersLeft.fetch_sub(1);
         });
     }
@@ -90,7 +115,7 @@ int Race(int argc, char** argv) {
         threads.emplace_back([&] {
             while (writersLeft.load() > 0) {
                 const std::string text = LastError();
-                if (text != "No Error" && text != messages[0] && text != messages[1]) torn.store(true);
+                if (text != "No Error" && !IsNumbered(text, messages[0]) && !IsNumbered(text, messages[1])) torn.store(true);
             }
         });
     }
@@ -104,9 +129,10 @@ int Race(int argc, char** argv) {
 int main(int argc, char** argv) {
     const std::string_view command = argc > 1 ? argv[1] : "";
     if (command == "write") return Write(argc, argv);
+    if (command == "timed") return Timed(argc, argv);
     if (command == "repeat") return Repeat(argc, argv);
     if (command == "hold") return Hold();
     if (command == "race") return Race(argc, argv);
-    std::fprintf(stderr, "usage: log_probe write|repeat|hold|race ...\n");
+    std::fprintf(stderr, "usage: log_probe write|timed|repeat|hold|race ...\n");
     return 100;
 }

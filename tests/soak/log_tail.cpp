@@ -1,6 +1,7 @@
 #include "tests/soak/log_tail.h"
 
 #include <fstream>
+#include <string_view>
 
 namespace kravent::testing {
 
@@ -10,6 +11,20 @@ constexpr std::string_view kRecordEnd = "\r\n\r\n";
 std::string TrimRight(std::string text) {
     while (!text.empty() && text.back() == ' ') text.pop_back();
     return text;
+}
+
+// The record by which the log reports repeats it left out: `Repeated N more times within
+// 1 s, left out: "MESSAGE"\t(WriteErrorLog)`. True with MESSAGE and N when it is one.
+bool TakeLeftOut(const std::string& message, std::string& leftOut, std::size_t& count) {
+    constexpr std::string_view kStart = "Repeated ";
+    constexpr std::string_view kBefore = " left out: \"";
+    constexpr std::string_view kEnd = "\"\t(WriteErrorLog)";
+    const std::size_t before = message.find(kBefore);
+    if (!message.starts_with(kStart) || !message.ends_with(kEnd) || before == std::string::npos) return false;
+    count = std::stoul(message.substr(kStart.size()));
+    const std::size_t start = before + kBefore.size();
+    leftOut = message.substr(start, message.size() - kEnd.size() - start);
+    return true;
 }
 }  // namespace
 
@@ -50,6 +65,13 @@ void LogTail::Take(const std::string& record) {
     } else {
         parsed.ip = TrimRight(record.substr(at, ipEnd - at));
         parsed.message = record.substr(ipEnd + 1);
+    }
+    std::string leftOut;
+    std::size_t leftOutCount = 0;
+    if (TakeLeftOut(parsed.message, leftOut, leftOutCount)) {
+        std::lock_guard lock(mutex_);
+        counts_[{parsed.ip, leftOut}] += leftOutCount;  // counted as if written
+        return;
     }
     {
         std::lock_guard lock(mutex_);

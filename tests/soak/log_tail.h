@@ -1,5 +1,6 @@
 // Follows the error log file while it grows and counts its records by address and
-// message. Records end with "\r\n\r\n" (a message may hold a single "\r\n").
+// message, with the repeats that the log left out and reported in a record of their
+// count. Records end with "\r\n\r\n" (a message may hold a single "\r\n").
 #pragma once
 
 #include <cstddef>

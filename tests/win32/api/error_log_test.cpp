@@ -67,3 +67,29 @@ KRAVENT_CASE(FailureIsLoggedBesideTheDllWithRegionalDateAndTime) {
     std::printf("  record: %s", added.c_str());
     CHECK(added == recordBefore || added == recordAfter);
 }
+
+// A log at its bound moves to its name with ".1", replacing an older one, and the new
+// log begins with the header: rename does not replace files on Windows by itself.
+KRAVENT_CASE(FullLogMovesToTheOldGenerationReplacingTheOlderOne) {
+    CHECK(Dll().complete);
+    if (!Dll().complete) return;
+    const std::string path = Dll().directory + "\\Error_Vorn-KRAVENT_DLLInterface.log";
+    const std::string old = path + ".1";
+    constexpr long kNearlyFull = 8 * 1024 * 1024 - 20;  // no record fits in 20 bytes
+    if (FILE* file = std::fopen(old.c_str(), "wb")) {
+        std::fputs("oldest\r\n", file);
+        std::fclose(file);
+    }
+    if (FILE* file = std::fopen(path.c_str(), "ab")) {
+        std::fseek(file, 0, SEEK_END);
+        for (long size = std::ftell(file); size < kNearlyFull; ++size) std::fputc(' ', file);
+        std::fclose(file);
+    }
+
+    CHECK(!Dll().RepetitiveAskSetTime(100, nullptr));
+    const std::string moved = ReadWholeFile(old);
+    CHECK(moved.size() == static_cast<std::size_t>(kNearlyFull));
+    const std::string log = ReadWholeFile(path);
+    CHECK(log.compare(0, kTitle.size(), kTitle) == 0);
+    CHECK(Occurrences(log, "\r\n\r\n") == 3);  // the title, the columns and the record
+}
