@@ -6,7 +6,9 @@ set(CMAKE_NM ${KRAVENT_MINGW_TRIPLET}-nm)
 set(CMAKE_AR ${KRAVENT_MINGW_TRIPLET}-gcc-ar-posix)
 set(CMAKE_RANLIB ${KRAVENT_MINGW_TRIPLET}-gcc-ranlib-posix)
 
-set(CMAKE_FIND_ROOT_PATH /usr/${KRAVENT_MINGW_TRIPLET})
+# Packages are searched under the roots only, so that no host package leaks in; each
+# prefix given as -DCMAKE_PREFIX_PATH (the unpacked ZIP, for one) is a root of its own.
+set(CMAKE_FIND_ROOT_PATH /usr/${KRAVENT_MINGW_TRIPLET} ${CMAKE_PREFIX_PATH})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

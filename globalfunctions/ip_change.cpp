@@ -1,5 +1,6 @@
 #include "globalfunctions/ip_change.h"
 
+#include <memory>
 #include <string>
 
 #include "globalfunctions/address_in_use.h"
@@ -41,8 +42,6 @@ bool ChangeIPAddress(const std::int32_t* macAddress, const std::int32_t* ipAddre
     if (!IsByteArrayValid(subnetMaskAddress, kIpAddressBytes))
         return Fail("Subnet Mask Address not valid\t(ChangeIPAddress)", newAddress);
 
-    const std::lock_guard<std::mutex> operation(UdpOperationLock());
-    ResetUdpReassembly(LibraryUdpState());
     if (IsIPAddressInUse(ipAddress)) return Fail("The IP address is already in use\t(ChangeIPAddress)", newAddress);
 
     std::uint8_t command[kChangeIpFrameSize];
@@ -53,7 +52,8 @@ bool ChangeIPAddress(const std::int32_t* macAddress, const std::int32_t* ipAddre
     if (socket.Open() && socket.SendBroadcast(UDP_SERVICE_PORT, command, static_cast<int>(sizeof command),
                                               &ReportInterfaceFailure) > 0) {
         // Any datagram with bytes acknowledges, also one too long to be parsed.
-        acknowledged = ReceiveServiceDatagram(LibraryUdpState(), socket, kReceiveSize,
+        const auto state = std::make_unique<UdpServiceState>();
+        acknowledged = ReceiveServiceDatagram(*state, socket, kReceiveSize,
                                               platform::SteadyMilliseconds() + kAcknowledgeMs) != ServiceReceive::Nothing;
     }
     socket.Close();

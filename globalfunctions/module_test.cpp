@@ -1,5 +1,6 @@
 #include "globalfunctions/module_test.h"
 
+#include <memory>
 #include <string>
 
 #include "globalfunctions/service_receive.h"
@@ -18,9 +19,8 @@ constexpr char kNotFound[] = "Address IP not found on the network\t(MakeInitialT
 
 bool MakeInitialTYPETest(const std::int32_t* ip) {
     if (ip == nullptr) return false;
-    const std::lock_guard<std::mutex> operation(UdpOperationLock());
-    UdpServiceState& state = LibraryUdpState();
-    ResetUdpReassembly(state);
+    const auto owned = std::make_unique<UdpServiceState>();
+    UdpServiceState& state = *owned;
     state.typeTest = TypeTestState{true, 0, 0};
     const std::string destination = IPArrayToText(ip);
 

@@ -1,6 +1,7 @@
 #include "globalfunctions/network_scan.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "globalfunctions/service_receive.h"
 #include "globalfunctions/udp_service.h"
@@ -21,11 +22,10 @@ void ReportInterfaceFailure(void*, const char* interfaceAddress) {
 }  // namespace
 
 std::int32_t ScanNetwork(ModuleScanRecord* records, std::int32_t capacity) {
-    const std::lock_guard<std::mutex> operation(UdpOperationLock());
-    UdpServiceState& state = LibraryUdpState();
+    const auto owned = std::make_unique<UdpServiceState>();
+    UdpServiceState& state = *owned;
     const bool storable = records != nullptr && capacity > 0;
     state.scan = ScanTable{false, storable ? records : nullptr, storable ? capacity : 0, 0};
-    ResetUdpReassembly(state);
 
     platform::UdpSocket socket;
     int interfaces = 0;
@@ -51,9 +51,7 @@ std::int32_t ScanNetwork(ModuleScanRecord* records, std::int32_t capacity) {
     state.scan.active = false;
     socket.Close();
 
-    const std::int32_t found = state.scan.count;
-    state.scan = ScanTable{};
-    return found;
+    return state.scan.count;
 }
 
 }  // namespace kravent

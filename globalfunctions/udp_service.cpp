@@ -1,20 +1,17 @@
 #include "globalfunctions/udp_service.h"
 
+#include <atomic>
 #include <string>
 
 #include "log/error_log.h"
 
 namespace kravent {
 
-UdpServiceState& LibraryUdpState() {
-    static UdpServiceState state;
-    return state;
+namespace {
+std::atomic<std::uint32_t> checksumErrors{0};
 }
 
-std::mutex& UdpOperationLock() {
-    static std::mutex lock;
-    return lock;
-}
+std::uint32_t UdpChecksumErrorCount() { return checksumErrors.load(); }
 
 bool ReceivedUDPRawData(UdpServiceState& state, const std::uint8_t* bytes, std::size_t count, const char* sender,
                         int /*port*/) {
@@ -27,7 +24,7 @@ bool ReceivedUDPRawData(UdpServiceState& state, const std::uint8_t* bytes, std::
         switch (step.failure) {
         case ServiceFailure::None: break;
         case ServiceFailure::ChecksumError:
-            WriteErrorLog("ChecksumError occurs. Nb of ChecksumError = " + std::to_string(state.checksumErrorCount) +
+            WriteErrorLog("ChecksumError occurs. Nb of ChecksumError = " + std::to_string(checksumErrors.fetch_add(1) + 1) +
                               "\t(ReceivedUDPRawData)",
                           sender);
             break;

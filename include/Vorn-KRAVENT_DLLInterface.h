@@ -269,7 +269,8 @@ typedef void(VORN_KRAVENT_CALL *Com_Event_Callback)(int32_t Event, ComID Com);
  * Vorn_KRAVENT_ScanNetwork collects answers until none has come for 200 ms, and for
  * 5 seconds at the most, so that a peer that keeps answering cannot hold the caller.
  * It returns the number of modules that answered (only the first Capacity of them are
- * stored). */
+ * stored). Scans, address changes and opens may run on several threads at once; none
+ * waits for another. */
 VORN_KRAVENT_API int32_t VORN_KRAVENT_CALL Vorn_KRAVENT_ScanNetwork(ModuleScanRecord *Modules, int32_t Capacity);
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_ChangeIPAddress(const int32_t *MacAddress, const int32_t *IPAddress,
                                                                     const int32_t *SubnetMaskAddress);

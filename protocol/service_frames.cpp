@@ -126,7 +126,6 @@ ServiceStep TakeServiceBytes(UdpServiceState& state, const std::uint8_t* bytes, 
             continue;
         }
         if (!wire::ChecksumMatches(state.frame, payload)) {
-            ++state.checksumErrorCount;
             step.failure = ServiceFailure::ChecksumError;
         } else if (payload > 0) {
             step.failure = WalkPayload(state, state.frame + wire::kHeaderSize, payload);

@@ -54,13 +54,13 @@ struct UdpServiceState {
     std::size_t wanted = 6;
     bool headerComplete = false;
     char frameSender[kSenderTextSize] = {};  // whose datagrams the frame in `frame` comes from
-    std::uint32_t checksumErrorCount = 0;
     TypeTestState typeTest;
     ScanTable scan;
 };
 
-// Empties the reassembly. Every operation starts with it, so that nothing an earlier
-// operation received can shift how this one cuts its datagrams into frames.
+// Empties the reassembly: after each frame, and when a datagram of another sender
+// begins. Every operation starts from a state of its own, so nothing another operation
+// received can shift how this one cuts its datagrams into frames.
 void ResetUdpReassembly(UdpServiceState& state);
 
 enum class ServiceFailure : std::uint8_t {

@@ -23,25 +23,25 @@ std::size_t ModuleLogic::Finish(std::uint8_t* out, std::size_t payloadLength) {
 }
 
 std::size_t ModuleLogic::AnswerTcpFrame(const std::uint8_t* frame, std::size_t size, std::uint8_t* out,
-                                        std::size_t capacity) {
+                                        std::size_t capacity, std::uint32_t reachedAt) {
     if (size < kHeaderSize + kChecksumSize || capacity < wire::kMaxFrameSize) return 0;
     const std::uint8_t* payload = frame + kHeaderSize;
     const std::size_t n = size - kHeaderSize - kChecksumSize;
     switch (wire::GetU16(frame)) {
-    case wire::kReadRequest: return ReadAnswer(payload, n, false, out, capacity);
+    case wire::kReadRequest: return ReadAnswer(payload, n, false, reachedAt, out, capacity);
     case wire::kWriteRequest: return ApplyWrite(payload, n, out);
     default: return 0;
     }
 }
 
 std::size_t ModuleLogic::AnswerUdpFrame(const std::uint8_t* frame, std::size_t size, std::uint8_t* out,
-                                        std::size_t capacity, AddressChange& change) {
+                                        std::size_t capacity, AddressChange& change, std::uint32_t reachedAt) {
     change = {};
     if (size < kHeaderSize + kChecksumSize || capacity < wire::kMaxFrameSize) return 0;
     const std::uint8_t* payload = frame + kHeaderSize;
     const std::size_t n = size - kHeaderSize - kChecksumSize;
     switch (wire::GetU16(frame)) {
-    case wire::kReadRequest: return ReadAnswer(payload, n, true, out, capacity);
+    case wire::kReadRequest: return ReadAnswer(payload, n, true, reachedAt, out, capacity);
     case wire::kChangeIpAddress: {
         if (n != 14) return 0;
         const WireValue mac = store_.GetRaw("ETHERNETMAC");
@@ -56,12 +56,13 @@ std::size_t ModuleLogic::AnswerUdpFrame(const std::uint8_t* frame, std::size_t s
     }
 }
 
-std::size_t ModuleLogic::ReadAnswer(const std::uint8_t* payload, std::size_t n, bool udp, std::uint8_t* out,
-                                    std::size_t capacity) {
+std::size_t ModuleLogic::ReadAnswer(const std::uint8_t* payload, std::size_t n, bool udp, std::uint32_t reachedAt,
+                                    std::uint8_t* out, std::size_t capacity) {
     const std::size_t limit = std::min(capacity, wire::kMaxFrameSize) - kChecksumSize;
     wire::WriteHeader(out, wire::kReadAnswer);
     std::size_t pos = kHeaderSize;
     const bool overrideType = udp && faults_.overrideType.load();
+    const bool reachedIp = reachedAt != 0 && followReached_.load();
     for (std::size_t k = 0; k < n; ++k) {
         const std::uint8_t address = payload[k];
         const int index = RegisterIndex(address);
@@ -71,6 +72,7 @@ std::size_t ModuleLogic::ReadAnswer(const std::uint8_t* payload, std::size_t n, 
         out[pos] = address;
         store_.Read(address, out + pos + 1);
         if (overrideType && address == AddressOf("TYPE")) wire::PutU32(out + pos + 1, faults_.answerType.load());
+        if (reachedIp && address == AddressOf("IPADDRESS")) wire::PutU32(out + pos + 1, reachedAt);
         pos += 1 + valueSize;
     }
     if (faults_.unknownRegister.load() && pos + 5 <= limit) {
@@ -95,6 +97,7 @@ std::size_t ModuleLogic::ApplyWrite(const std::uint8_t* payload, std::size_t n, 
             store_.SetWord("WARNINGS", store_.GetWord("WARNINGS") & wire::GetU32(payload + k));
         } else if (reg.write == Write::Value) {
             store_.Write(address, payload + k, valueSize);
+            if (reg.name == "IPADDRESS") followReached_ = false;
         }
         k += valueSize;
     }

@@ -23,7 +23,12 @@ bool ModuleSimulator::Start() {
         std::copy(own->begin(), own->end(), ip.begin());
         store_.SetRaw("IPADDRESS", ip);
     }
-    for (const auto& [index, value] : settings_.registers) store_.SetRaw(kRegisters[index].name, value);
+    bool ipConfigured = !IsAnyAddress(settings_.bindAddress);
+    for (const auto& [index, value] : settings_.registers) {
+        store_.SetRaw(kRegisters[index].name, value);
+        ipConfigured = ipConfigured || kRegisters[index].name == "IPADDRESS";
+    }
+    logic_.FollowReachedAddress(!ipConfigured);
     store_.SaveUserParameters();
     store_.SaveFactoryParameters();
     faults_.Apply(settings_.faults);
@@ -72,6 +77,7 @@ std::optional<std::string> ModuleSimulator::TakeNewAddress(const AddressChange& 
     std::copy(change.mask.begin(), change.mask.end(), mask.begin());
     store_.SetRaw("IPADDRESS", ip);
     store_.SetRaw("SUBNETMASK", mask);
+    logic_.FollowReachedAddress(false);
     const std::string newAddress = FormatDottedQuad(change.ip.data());
     if (!settings_.manageInterface.empty()) {
         std::string error;

@@ -153,7 +153,8 @@ std::string_view ModuleOptionsHelp() {
   --version H.L            VERSION register halves (default 1.0)
   --mac XX:XX:XX:XX:XX:XX  ETHERNETMAC (default 02:4B:52:00:00:01)
   --name TEXT              MODULENAME, up to 16 characters (default KRAVENT-SIM)
-  --ip A.B.C.D             IPADDRESS register (default: the bind address, else 127.0.0.1)
+  --ip A.B.C.D             IPADDRESS register (default: the bind address; without one, the
+                           address each request reaches the module at)
   --mask A.B.C.D           SUBNETMASK register (default 255.0.0.0)
   --bind A.B.C.D           address to listen on (default 0.0.0.0, every local address)
   --tcp-port N             main port (default 8010; 0 picks a free port)

@@ -61,6 +61,10 @@ SocketHandle AcceptConnection(SocketHandle listener);
 // Ends the sends and receives of `socket` (from another thread); it stays open.
 void ShutdownSocket(SocketHandle socket);
 Endpoint PeerOf(SocketHandle socket);
+// The local address of a bound or connected socket in host byte order (0: unknown).
+std::uint32_t LocalAddressOf(SocketHandle socket);
+// The local address the system sends from toward `peer` (0: unknown).
+std::uint32_t SourceAddressToward(const Endpoint& peer);
 // Bytes received (> 0), 0 when the peer closed, < 0 on error or when the receive was
 // ended from another thread: by ShutdownSocket, or by `stop` where the system's
 // receive does not end on a shutdown.

@@ -134,6 +134,7 @@ void TcpService::Serve(Connection& connection, int id) {
     std::uint32_t exchanges = 0;     // answered pieces sent
     bool open = true;
     const Endpoint peer = trace_ ? PeerOf(fd) : Endpoint{};
+    const std::uint32_t reachedAt = LocalAddressOf(fd);
     // A blocking receive per piece: Stop signals stop_ and shuts the socket down to end it.
     while (open) {
         const long n = Receive(fd, stop_, input.data(), input.size());
@@ -150,7 +151,8 @@ void TcpService::Serve(Connection& connection, int id) {
                 open = SendAnswer(fd, peer, output.data(), pending);
                 pending = 0;
             }
-            const std::size_t answerSize = logic_.AnswerTcpFrame(frame, size, output.data() + pending, output.size() - pending);
+            const std::size_t answerSize =
+                logic_.AnswerTcpFrame(frame, size, output.data() + pending, output.size() - pending, reachedAt);
             pending += answerSize;
             answered = answered || answerSize > 0;
         });

@@ -75,6 +75,8 @@ void UdpService::Receive(SocketHandle fd, bool broadcastOnly) {
     if (broadcastOnly && destination && !IsBroadcastFor(*destination)) return;
 
     logic_.AdvanceMotor();
+    // Where the answer leaves from: the address the host finds the module at.
+    const std::uint32_t reachedAt = logic_.FollowsReachedAddress() ? SourceAddressToward(from) : 0;
     FrameAssembler assembler;
     std::array<std::uint8_t, 2 * wire::kMaxFrameSize> output{};
     std::size_t pending = 0;
@@ -84,7 +86,7 @@ void UdpService::Receive(SocketHandle fd, bool broadcastOnly) {
         if (trace_) trace_->Frame(module_, true, true, from, frame, size);
         if (faults_.silent.load() || output.size() - pending < wire::kMaxFrameSize) return;
         AddressChange asked;
-        pending += logic_.AnswerUdpFrame(frame, size, output.data() + pending, output.size() - pending, asked);
+        pending += logic_.AnswerUdpFrame(frame, size, output.data() + pending, output.size() - pending, asked, reachedAt);
         if (asked.requested) change = asked;
     });
     log_.AddChecksumErrors(assembler.checksumErrors(), assembler.oversizedFrames());

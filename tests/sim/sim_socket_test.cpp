@@ -8,6 +8,7 @@
 #include "protocol/frame.h"
 #include "sim/module_simulator.h"
 #include "tests/support/raw_clients.h"
+#include "tests/support/sim_process.h"
 
 namespace kravent::sim {
 namespace {
@@ -182,6 +183,32 @@ TEST_F(SimSocketTest, AddressChangeRebindsAModuleBoundToItsAddress) {
     EXPECT_EQ(answer->from, "127.0.0.3");
     ASSERT_TRUE(udp.SendTo("127.0.0.2", kDefaultUdpPort, kReadType));
     EXPECT_FALSE(udp.Receive(300ms));
+}
+
+// Bound to every address, the module reports the one it is reached at: over TCP the
+// connection's own address, over UDP the address its answer leaves from.
+TEST_F(SimSocketTest, IpAddressRegisterIsTheAddressTheModuleIsReachedAt) {
+    ASSERT_EQ(testsupport::RunProgram({"ip", "addr", "add", "10.2.0.2/32", "dev", "lo"}), 0);
+    StartModule();
+    const Bytes readIp = MakeFrame(wire::kReadRequest, {0x12});
+    const Bytes reachedAnswer = MakeFrame(wire::kReadAnswer, {0x12, 10, 2, 0, 2});
+    TcpConnection tcp = Connect("10.2.0.2");
+    ASSERT_TRUE(tcp.Send(readIp));
+    EXPECT_EQ(tcp.ReceiveExactly(reachedAnswer.size()), reachedAnswer);
+    UdpEndpoint udp("10.2.0.2", 0);
+    ASSERT_TRUE(udp.SendTo("255.255.255.255", kDefaultUdpPort, readIp));
+    const auto reply = udp.Receive(2s);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->from, "10.2.0.2");
+    EXPECT_EQ(reply->bytes, reachedAnswer);
+
+    // Once written, the register keeps its value wherever the module is reached.
+    ASSERT_TRUE(tcp.Send(MakeFrame(wire::kWriteRequest, {0x12, 192, 168, 0, 10})));
+    EXPECT_EQ(tcp.ReceiveExactly(kEmptyAnswer.size()), kEmptyAnswer);
+    TcpConnection local = Connect("127.0.0.1");
+    ASSERT_TRUE(local.Send(readIp));
+    const Bytes writtenAnswer = MakeFrame(wire::kReadAnswer, {0x12, 192, 168, 0, 10});
+    EXPECT_EQ(local.ReceiveExactly(writtenAnswer.size()), writtenAnswer);
 }
 
 // --- Faults ---------------------------------------------------------------------

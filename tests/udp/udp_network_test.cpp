@@ -64,7 +64,7 @@ TEST_F(LoopbackModule, CorruptAnswerIsCountedAndTheModuleNotFound) {
     module.GetFaults().corruptNext = 1;
     EXPECT_FALSE(MakeInitialTYPETest(loopback));
     EXPECT_EQ(LastError(), "Address IP not found on the network\t(MakeInitialTYPETest)");
-    EXPECT_EQ(LibraryUdpState().checksumErrorCount, 1u) << "the first such frame since the library was loaded";
+    EXPECT_EQ(UdpChecksumErrorCount(), 1u) << "the first such frame since the library was loaded";
     EXPECT_TRUE(MakeInitialTYPETest(loopback)) << "the next answer is sound again";
 }
 

@@ -102,11 +102,15 @@ TEST_F(UdpParsing, WrongChecksumIsCountedReportedAndDropped) {
     StartScan(4);
     Bytes bad = ScanAnswer();
     bad.back() ^= 0x01;
+    const std::uint32_t before = UdpChecksumErrorCount();
+    const auto message = [](std::uint32_t n) {
+        return "ChecksumError occurs. Nb of ChecksumError = " + std::to_string(n) + "\t(ReceivedUDPRawData)";
+    };
     Receive(bad);
     EXPECT_EQ(state->scan.count, 0);
-    EXPECT_EQ(LastError(), "ChecksumError occurs. Nb of ChecksumError = 1\t(ReceivedUDPRawData)");
+    EXPECT_EQ(LastError(), message(before + 1));
     Receive(bad);
-    EXPECT_EQ(LastError(), "ChecksumError occurs. Nb of ChecksumError = 2\t(ReceivedUDPRawData)");
+    EXPECT_EQ(LastError(), message(before + 2));
     Receive(ScanAnswer());
     EXPECT_EQ(state->scan.count, 1) << "the stream recovers after a bad frame";
 }

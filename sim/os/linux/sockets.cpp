@@ -133,6 +133,27 @@ Endpoint PeerOf(SocketHandle socket) {
     return FromSockaddr(peer);
 }
 
+std::uint32_t LocalAddressOf(SocketHandle socket) {
+    sockaddr_in local{};
+    socklen_t size = sizeof local;
+    if (::getsockname(Fd(socket), reinterpret_cast<sockaddr*>(&local), &size) != 0) return 0;
+    return FromSockaddr(local).address;
+}
+
+std::uint32_t SourceAddressToward(const Endpoint& peer) {
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return 0;
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(peer.port != 0 ? peer.port : std::uint16_t{9});
+    to.sin_addr.s_addr = htonl(peer.address);
+    // Connecting a datagram socket sends nothing: it only picks the route and the source.
+    const std::uint32_t source =
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 ? LocalAddressOf(fd) : 0;
+    ::close(fd);
+    return source;
+}
+
 // A blocking recv, which ShutdownSocket ends.
 long Receive(SocketHandle socket, const WakeSignal&, std::uint8_t* buffer, std::size_t capacity) {
     for (;;) {

@@ -174,6 +174,25 @@ Endpoint PeerOf(SocketHandle socket) {
     return FromSockaddr(peer);
 }
 
+std::uint32_t LocalAddressOf(SocketHandle socket) {
+    sockaddr_in local{};
+    int size = sizeof local;
+    if (getsockname(Native(socket), reinterpret_cast<sockaddr*>(&local), &size) != 0) return 0;
+    return FromSockaddr(local).address;
+}
+
+std::uint32_t SourceAddressToward(const Endpoint& peer) {
+    const SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    if (s == INVALID_SOCKET) return 0;
+    const sockaddr_in to = MakeSockaddr(peer.address, peer.port != 0 ? peer.port : std::uint16_t{9});
+    // Connecting a datagram socket sends nothing: it only picks the route and the source.
+    const std::uint32_t source = connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0
+                                     ? LocalAddressOf(Handle(s))
+                                     : 0;
+    closesocket(s);
+    return source;
+}
+
 // A blocking recv is not sure to end on shutdown: the wait for bytes watches `stop` too.
 long Receive(SocketHandle socket, const WakeSignal& stop, std::uint8_t* buffer, std::size_t capacity) {
     if (WaitReadable(socket, stop) != WaitOutcome::Readable) return -1;
