@@ -88,6 +88,7 @@ struct RegisterAlias {
 constexpr RegisterAlias kRegisterAliases[] = {{"type", "TYPE"}, {"version", "VERSION"}, {"mac", "ETHERNETMAC"},
                                               {"name", "MODULENAME"}, {"ip", "IPADDRESS"}, {"mask", "SUBNETMASK"}};
 
+// Short parameter types keep the table's rows short.
 using S = ModuleSettings&;
 using V = std::string_view;
 constexpr ModuleOption kOptions[] = {
@@ -122,7 +123,7 @@ constexpr ModuleOption kOptions[] = {
     {"close-after", [](S s, V v) { return Unsigned(v, UINT32_MAX, s.faults.closeAfterExchanges); }},
     {"unknown-register", [](S s, V v) { return Flag(v, s.faults.unknownRegister); }, true},
     {"answer-type", [](S s, V v) -> std::string {
-         const auto type = text::ParseWireValue(0, v);
+         const auto type = text::ParseWireValue(static_cast<std::size_t>(RegisterIndex("TYPE")), v);
          if (!type) return "expects HIGH.LOW";
          s.faults.overrideType = true;
          s.faults.answerType = wire::GetU32(type->data());
@@ -157,7 +158,7 @@ std::string ApplyModuleOption(ModuleSettings& s, std::string_view name, std::str
 }
 
 bool IsModuleOption(std::string_view name) {
-    ModuleSettings scratch;  // the option chain itself knows its names
+    ModuleSettings scratch;  // the option table itself knows its names
     return !ApplyModuleOption(scratch, name, "").starts_with("unknown ");
 }
 
