@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "cli/register_catalogue.h"
-#include "cli/value_parse.h"
+#include "cli/value_format.h"
 
 namespace kravent::cli {
 

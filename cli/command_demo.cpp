@@ -6,7 +6,7 @@
 
 #include "cli/commands.h"
 #include "cli/register_catalogue.h"
-#include "cli/value_parse.h"
+#include "cli/value_format.h"
 #include "sim/module_simulator.h"
 
 namespace kravent::cli {

@@ -6,7 +6,7 @@
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "cli/table.h"
-#include "cli/text_escape.h"
+#include "protocol/text/text_escape.h"
 #include "cli/value_format.h"
 
 namespace kravent::cli {
@@ -46,7 +46,7 @@ int CommandScan(const Arguments& args, const Reporter& report) {
                                             .AddString("ip", FormatAddress(r.ModuleIP))
                                             .AddString("type", Halves(r.TypeHigh, r.TypeLow))
                                             .AddString("version", Halves(r.VersionHigh, r.VersionLow))
-                                            .AddString("name", EscapeText(Name(r)))
+                                            .AddString("name", text::EscapeText(Name(r)))
                                             .Text();
         }
         std::printf("%s\n", JsonObject().AddNumber("found", found).Add("modules", modules + "]").Text().c_str());
@@ -56,7 +56,7 @@ int CommandScan(const Arguments& args, const Reporter& report) {
     for (std::int32_t i = 0; i < shown; ++i) {
         const ModuleScanRecord& r = records[i];
         rows.push_back({FormatMac(r.ModuleMac), FormatAddress(r.ModuleIP), Halves(r.TypeHigh, r.TypeLow),
-                        Halves(r.VersionHigh, r.VersionLow), EscapeText(Name(r))});
+                        Halves(r.VersionHigh, r.VersionLow), text::EscapeText(Name(r))});
     }
     std::fputs(RenderTable({"MAC", "IP", "TYPE", "VERSION", "NAME"}, rows).c_str(), stdout);
     if (found == 0) std::printf("no module answered\n");

@@ -13,7 +13,6 @@
 #include "cli/os_services.h"
 #include "cli/stop_signals.h"
 #include "cli/value_format.h"
-#include "cli/value_parse.h"
 
 namespace kravent::cli {
 

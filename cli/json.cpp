@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "cli/text_escape.h"
+#include "protocol/text/text_escape.h"
 
 namespace kravent::cli {
 
@@ -17,7 +17,7 @@ std::string JsonString(std::string_view text) {
             out += c;
         } else if (byte >= 0x20 && byte < 0x7F) {
             out += c;
-        } else if (const std::size_t length = Utf8CharacterLength(text, i); length > 0) {
+        } else if (const std::size_t length = text::Utf8CharacterLength(text, i); length > 0) {
             out.append(text.substr(i, length));
             i += length - 1;
         } else if (byte < 0x80) {

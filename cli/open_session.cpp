@@ -1,5 +1,5 @@
 #include "cli/commands.h"
-#include "cli/value_parse.h"
+#include "cli/value_format.h"
 
 namespace kravent::cli {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "cli/register_catalogue.h"
-#include "cli/value_parse.h"
+#include "cli/value_format.h"
 
 namespace kravent::cli {
 

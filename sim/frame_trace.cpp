@@ -5,21 +5,12 @@
 
 #include "protocol/frame.h"
 #include "protocol/register_map.h"
+#include "protocol/text/value_text.h"
 #include "protocol/value_codec.h"
 
 namespace kravent::sim {
 
 namespace {
-
-std::string Hex32(std::uint32_t word) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08x", word);
-    return text;
-}
-
-std::string Dotted(const std::uint8_t* b) {
-    return std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." + std::to_string(b[3]);
-}
 
 std::string Mac(const std::uint8_t* b) {
     char text[24];
@@ -27,21 +18,17 @@ std::string Mac(const std::uint8_t* b) {
     return text;
 }
 
-// A value in the forms of the simulator's options (register_text.h).
-std::string ValueText(Encoding encoding, const std::uint8_t* value) {
-    switch (encoding) {
-    case Encoding::Byte: return std::to_string(value[0]);
-    case Encoding::Signed32: return std::to_string(static_cast<std::int32_t>(wire::GetU32(value)));
+// A value in the forms of the simulator's options (protocol/text/value_text.h), but
+// 16.16 numbers to six digits, words in hex and names quoted, as a trace line reads best.
+std::string ValueText(std::size_t index, const std::uint8_t* value) {
+    switch (kRegisters[index].encoding) {
     case Encoding::Fixed16_16: {
         char text[32];
         std::snprintf(text, sizeof text, "%.6g", wire::Fixed16_16FromWire(static_cast<std::int32_t>(wire::GetU32(value))));
         return text;
     }
-    case Encoding::TwoHalves: return std::to_string(wire::GetU16(value)) + "." + std::to_string(wire::GetU16(value + 2));
     case Encoding::BitSet:
-    case Encoding::HomingOptions: return Hex32(wire::GetU32(value));
-    case Encoding::ByteList4: return Dotted(value);
-    case Encoding::ByteList6: return Mac(value);
+    case Encoding::HomingOptions: return text::HexWord(wire::GetU32(value));
     case Encoding::Text16: {
         std::string text = "\"";
         for (std::size_t k = 0; k < 16 && value[k] != 0; ++k) {
@@ -52,9 +39,8 @@ std::string ValueText(Encoding encoding, const std::uint8_t* value) {
         }
         return text + "\"";
     }
-    case Encoding::None: return {};
+    default: return text::FormatText(index, text::FromWire(index, value));
     }
-    return {};
 }
 
 // Address items with their values (write request, read answer), or addresses alone.
@@ -71,7 +57,7 @@ std::string Items(const std::uint8_t* payload, std::size_t length, bool withValu
         const auto size = static_cast<std::size_t>(WireSize(reg.encoding));
         if (!withValues || size == 0) continue;
         if (at + size > length) return text + "=(cut)";
-        text += "=" + ValueText(reg.encoding, payload + at);
+        text += "=" + ValueText(static_cast<std::size_t>(index), payload + at);
         at += size;
     }
     return text;
@@ -100,8 +86,9 @@ std::string DescribeFrame(const std::uint8_t* frame, std::size_t size) {
     case wire::kReadAnswer: return length == 0 ? "read answer: (empty)" : "read answer:" + Items(payload, length, true);
     case wire::kChangeIpAddress:
         if (length < 14) return "address change (cut)";
-        return "address change: MAC " + Mac(payload) + " IP " + Dotted(payload + 6) + " mask " + Dotted(payload + 10);
-    default: return "frame of type " + Hex32(wire::GetU16(frame)) + ", " + std::to_string(length) + " payload bytes";
+        return "address change: MAC " + Mac(payload) + " IP " + text::FormatDottedQuad(payload + 6) + " mask " +
+               text::FormatDottedQuad(payload + 10);
+    default: return "frame of type " + text::HexWord(wire::GetU16(frame)) + ", " + std::to_string(length) + " payload bytes";
     }
 }
 

@@ -1,33 +1,27 @@
-// Register values written as text, for options and configuration files:
-//   byte, signed 32, bit set, homing options: an integer (decimal, or 0x hex)
-//   fixed 16.16: a decimal number (1.5)
-//   two halves (TYPE, VERSION): HIGH.LOW (2.2)
-//   IPADDRESS, SUBNETMASK: dotted quad (192.168.1.10)
-//   ETHERNETMAC: six hex bytes separated by ':' or '-' (02:4B:52:00:00:01)
-//   MODULENAME: up to 16 characters, padded with zero bytes
+// Register values written as text, for options and configuration files: the forms of
+// the value-text codec (protocol/text/value_text.h), as wire bytes for the store.
 #pragma once
 
-#include <array>
-#include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "protocol/register_map.h"
+#include "protocol/text/value_text.h"
 #include "sim/register_store.h"
 
 namespace kravent::sim {
 
-// The wire bytes of `text` in the register's encoding, or nothing when the text
-// does not fit the encoding or the register is a command.
-std::optional<WireValue> ParseRegisterValue(const RegisterInfo& reg, std::string_view text);
+using text::FormatDottedQuad;
+using text::ParseDottedQuad;
+using text::ParseInteger;
 
-// The parts of a dotted quad, or nothing.
-std::optional<std::array<std::uint8_t, 4>> ParseDottedQuad(std::string_view text);
-// "192.168.1.10" for the four bytes.
-std::string FormatDottedQuad(const std::uint8_t* bytes);
+static_assert(std::is_same_v<WireValue, text::WireBytes>);
 
-// An integer in decimal or 0x hex within [min, max], or nothing.
-std::optional<std::int64_t> ParseInteger(std::string_view text, std::int64_t min, std::int64_t max);
+// The wire bytes of `text` as a value of `reg` (an entry of kRegisters), or nothing when
+// the text does not fit the register's form and range or the register is a command.
+inline std::optional<WireValue> ParseRegisterValue(const RegisterInfo& reg, std::string_view text) {
+    return text::ParseWireValue(static_cast<std::size_t>(&reg - kRegisters.data()), text);
+}
 
 }  // namespace kravent::sim

@@ -1,7 +1,9 @@
 #include "sim/settings.h"
 
 #include <fstream>
+#include <optional>
 
+#include "protocol/frame.h"
 #include "sim/motor_options.h"
 #include "sim/register_text.h"
 
@@ -23,6 +25,13 @@ std::string Unsigned(std::string_view value, std::uint32_t max, std::uint32_t& o
     if (!v) return "expects a number from 0 to " + std::to_string(max);
     out = static_cast<std::uint32_t>(*v);
     return {};
+}
+
+std::string Port(std::string_view value, std::uint16_t& out) {
+    std::uint32_t number = 0;
+    std::string problem = Unsigned(value, 65535, number);
+    out = static_cast<std::uint16_t>(number);
+    return problem;
 }
 
 std::string Flag(std::string_view value, bool& out) {
@@ -64,86 +73,92 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-constexpr std::string_view kFlags[] = {"silent", "unknown-register", "manual-clock"};
+// A module option: what it sets from its value; an empty string, or what is wrong.
+struct ModuleOption {
+    std::string_view name;
+    std::string (*apply)(ModuleSettings& s, std::string_view value);
+    bool flag = false;  // takes no value
+};
+
+// Named after the register each one sets.
+struct RegisterAlias {
+    std::string_view option;
+    std::string_view reg;
+};
+constexpr RegisterAlias kRegisterAliases[] = {{"type", "TYPE"}, {"version", "VERSION"}, {"mac", "ETHERNETMAC"},
+                                              {"name", "MODULENAME"}, {"ip", "IPADDRESS"}, {"mask", "SUBNETMASK"}};
+
+// Short parameter types keep the table's rows short.
+using S = ModuleSettings&;
+using V = std::string_view;
+constexpr ModuleOption kOptions[] = {
+    {"set", [](S s, V v) -> std::string {
+         const std::size_t eq = v.find('=');
+         if (eq == std::string_view::npos) return "expects REG=VALUE";
+         return Register(s, v.substr(0, eq), v.substr(eq + 1));
+     }},
+    {"bind", [](S s, V v) -> std::string {
+         if (!ParseDottedQuad(v)) return "expects a dotted IPv4 address";
+         s.bindAddress = std::string(v);
+         return {};
+     }},
+    {"tcp-port", [](S s, V v) { return Port(v, s.tcpPort); }},
+    {"udp-port", [](S s, V v) { return Port(v, s.udpPort); }},
+    {"manage-interface", [](S s, V v) -> std::string {
+         s.manageInterface = std::string(v);
+         return v.empty() ? "expects an interface name" : "";
+     }},
+    {"manual-clock", [](S s, V v) { return Flag(v, s.manualClock); }, true},
+    {"supply-voltage", [](S s, V v) -> std::string {
+         const auto volts = text::ParseValue(static_cast<std::size_t>(RegisterIndex("VOLTAGE")), v).value;
+         if (!volts) return "expects a voltage";
+         s.supplyVoltage = volts->Real();
+         return {};
+     }},
+    {"delay-ms", [](S s, V v) { return Unsigned(v, 600000, s.faults.delayMs); }},
+    {"silent", [](S s, V v) { return Flag(v, s.faults.silent); }, true},
+    {"corrupt-next", [](S s, V v) { return Unsigned(v, UINT32_MAX, s.faults.corruptNext); }},
+    {"split", [](S s, V v) { return Unsigned(v, 65535, s.faults.splitBytes); }},
+    {"merge", [](S s, V v) { return Unsigned(v, 3, s.faults.mergeAnswers); }},
+    {"close-after", [](S s, V v) { return Unsigned(v, UINT32_MAX, s.faults.closeAfterExchanges); }},
+    {"unknown-register", [](S s, V v) { return Flag(v, s.faults.unknownRegister); }, true},
+    {"answer-type", [](S s, V v) -> std::string {
+         const auto type = text::ParseWireValue(static_cast<std::size_t>(RegisterIndex("TYPE")), v);
+         if (!type) return "expects HIGH.LOW";
+         s.faults.overrideType = true;
+         s.faults.answerType = wire::GetU32(type->data());
+         return {};
+     }},
+};
+
+// What `name` sets: the register itself (upper case), a register alias, an option of
+// the table or a motor option; an empty string, or what is wrong.
+std::optional<std::string> Apply(ModuleSettings& s, std::string_view name, std::string_view value) {
+    if (!name.empty() && name[0] >= 'A' && name[0] <= 'Z') return Register(s, name, value);
+    for (const RegisterAlias& alias : kRegisterAliases)
+        if (alias.option == name) return Register(s, alias.reg, value);
+    for (const ModuleOption& option : kOptions)
+        if (option.name == name) return option.apply(s, value);
+    return ApplyMotorOption(s.motor, name, value);
+}
 
 }  // namespace
 
 bool IsModuleFlag(std::string_view name) {
-    for (std::string_view flag : kFlags)
-        if (flag == name) return true;
+    for (const ModuleOption& option : kOptions)
+        if (option.name == name) return option.flag;
     return false;
 }
 
 std::string ApplyModuleOption(ModuleSettings& s, std::string_view name, std::string_view value) {
-    std::string problem;
-    std::uint32_t number = 0;
-    FaultSettings& f = s.faults;
-    if (!name.empty() && name[0] >= 'A' && name[0] <= 'Z') {
-        problem = Register(s, name, value);
-    } else if (name == "set") {
-        const std::size_t eq = value.find('=');
-        if (eq == std::string_view::npos) return "--set expects REG=VALUE";
-        problem = Register(s, value.substr(0, eq), value.substr(eq + 1));
-    } else if (name == "type") {
-        problem = Register(s, "TYPE", value);
-    } else if (name == "version") {
-        problem = Register(s, "VERSION", value);
-    } else if (name == "mac") {
-        problem = Register(s, "ETHERNETMAC", value);
-    } else if (name == "name") {
-        problem = Register(s, "MODULENAME", value);
-    } else if (name == "ip") {
-        problem = Register(s, "IPADDRESS", value);
-    } else if (name == "mask") {
-        problem = Register(s, "SUBNETMASK", value);
-    } else if (name == "bind") {
-        if (!ParseDottedQuad(value)) problem = "expects a dotted IPv4 address";
-        else s.bindAddress = std::string(value);
-    } else if (name == "tcp-port" || name == "udp-port") {
-        problem = Unsigned(value, 65535, number);
-        (name == "tcp-port" ? s.tcpPort : s.udpPort) = static_cast<std::uint16_t>(number);
-    } else if (name == "manage-interface") {
-        if (value.empty()) problem = "expects an interface name";
-        s.manageInterface = std::string(value);
-    } else if (name == "manual-clock") {
-        problem = Flag(value, s.manualClock);
-    } else if (name == "supply-voltage") {
-        const auto parsed = ParseRegisterValue(kRegisters[static_cast<std::size_t>(RegisterIndex("VOLTAGE"))], value);
-        if (!parsed) problem = "expects a voltage";
-        else s.supplyVoltage = static_cast<float>(std::stod(std::string(value)));
-    } else if (auto motor = ApplyMotorOption(s.motor, name, value)) {
-        problem = *motor;
-    } else if (name == "delay-ms") {
-        problem = Unsigned(value, 600000, f.delayMs);
-    } else if (name == "silent") {
-        problem = Flag(value, f.silent);
-    } else if (name == "corrupt-next") {
-        problem = Unsigned(value, UINT32_MAX, f.corruptNext);
-    } else if (name == "split") {
-        problem = Unsigned(value, 65535, f.splitBytes);
-    } else if (name == "merge") {
-        problem = Unsigned(value, 3, f.mergeAnswers);
-    } else if (name == "close-after") {
-        problem = Unsigned(value, UINT32_MAX, f.closeAfterExchanges);
-    } else if (name == "unknown-register") {
-        problem = Flag(value, f.unknownRegister);
-    } else if (name == "answer-type") {
-        const auto parsed = ParseRegisterValue(kRegisters[0], value);
-        if (!parsed) problem = "expects HIGH.LOW";
-        else {
-            f.overrideType = true;
-            f.answerType = std::uint32_t{(*parsed)[0]} << 24 | std::uint32_t{(*parsed)[1]} << 16 |
-                           std::uint32_t{(*parsed)[2]} << 8 | (*parsed)[3];
-        }
-    } else {
-        return "unknown option --" + std::string(name);
-    }
-    if (problem.empty() || IsRegisterMessage(problem)) return problem;
-    return "--" + std::string(name) + " " + problem;
+    const std::optional<std::string> problem = Apply(s, name, value);
+    if (!problem) return "unknown option --" + std::string(name);
+    if (problem->empty() || IsRegisterMessage(*problem)) return *problem;
+    return "--" + std::string(name) + " " + *problem;
 }
 
 bool IsModuleOption(std::string_view name) {
-    ModuleSettings scratch;  // the option chain itself knows its names
+    ModuleSettings scratch;  // the option table itself knows its names
     return !ApplyModuleOption(scratch, name, "").starts_with("unknown ");
 }
 

@@ -8,7 +8,6 @@
 #include "protocol/register_map.h"
 #include "sim/frame_assembler.h"
 #include "sim/module_logic.h"
-#include "sim/register_text.h"
 #include "sim/settings.h"
 #include "tests/support/raw_clients.h"
 
@@ -237,37 +236,7 @@ TEST(FrameAssemblerTest, SkipsAFrameLongerThanItsBuffer) {
     EXPECT_EQ(assembler.oversizedFrames(), 1u);
 }
 
-// --- Register text and settings ---------------------------------------------
-
-const RegisterInfo& Reg(std::string_view name) { return kRegisters[static_cast<std::size_t>(RegisterIndex(name))]; }
-
-TEST(RegisterTextTest, ParsesEveryEncoding) {
-    auto bytes = [](std::string_view name, std::string_view text, std::size_t n) {
-        const auto v = ParseRegisterValue(Reg(name), text);
-        return v ? Bytes(v->begin(), v->begin() + static_cast<std::ptrdiff_t>(n)) : Bytes{};
-    };
-    EXPECT_EQ(bytes("TYPE", "2.3", 4), (Bytes{0, 2, 0, 3}));
-    EXPECT_EQ(bytes("KP", "1.5", 4), (Bytes{0x00, 0x01, 0x80, 0x00}));
-    EXPECT_EQ(bytes("POSITION", "-1", 4), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
-    EXPECT_EQ(bytes("REGULATIONMODE", "0x02", 1), (Bytes{2}));
-    EXPECT_EQ(bytes("IPADDRESS", "192.168.1.10", 4), (Bytes{192, 168, 1, 10}));
-    EXPECT_EQ(bytes("ETHERNETMAC", "02-4b-52-00-00-ff", 6), (Bytes{2, 0x4B, 0x52, 0, 0, 0xFF}));
-    EXPECT_EQ(bytes("MODULENAME", "AB", 3), (Bytes{'A', 'B', 0}));
-    EXPECT_EQ(bytes("WARNINGS", "0x80000001", 4), (Bytes{0x80, 0, 0, 1}));
-}
-
-TEST(RegisterTextTest, RefusesTextThatDoesNotFit) {
-    EXPECT_FALSE(ParseRegisterValue(Reg("REGULATIONMODE"), "256"));
-    EXPECT_FALSE(ParseRegisterValue(Reg("POSITION"), "2147483648"));
-    EXPECT_FALSE(ParseRegisterValue(Reg("POSITION"), "12abc"));
-    EXPECT_FALSE(ParseRegisterValue(Reg("IPADDRESS"), "1.2.3"));
-    EXPECT_FALSE(ParseRegisterValue(Reg("IPADDRESS"), "1.2.3.256"));
-    EXPECT_FALSE(ParseRegisterValue(Reg("ETHERNETMAC"), "02:4B:52:00:00"));
-    EXPECT_FALSE(ParseRegisterValue(Reg("MODULENAME"), "seventeen-chars!!"));
-    EXPECT_FALSE(ParseRegisterValue(Reg("KP"), "40000"));
-    EXPECT_FALSE(ParseRegisterValue(Reg("RESETCPU"), "1"));
-    EXPECT_FALSE(ParseRegisterValue(Reg("TYPE"), "2"));
-}
+// --- Settings ---------------------------------------------
 
 TEST(SettingsTest, OptionsAndConfigFileFillTheSettings) {
     ModuleSettings s;

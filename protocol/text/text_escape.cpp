@@ -1,9 +1,9 @@
-#include "cli/text_escape.h"
+#include "protocol/text/text_escape.h"
 
 #include <cstdint>
 #include <cstdio>
 
-namespace kravent::cli {
+namespace kravent::text {
 
 namespace {
 int HexDigit(char c) {
@@ -72,4 +72,4 @@ std::optional<std::string> UnescapeText(std::string_view text) {
     return out;
 }
 
-}  // namespace kravent::cli
+}  // namespace kravent::text

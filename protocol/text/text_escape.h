@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace kravent::cli {
+namespace kravent::text {
 
 std::string EscapeText(std::string_view bytes);
 // The length of the well-formed UTF-8 sequence of two to four bytes at `at` that
@@ -16,4 +16,4 @@ std::size_t Utf8CharacterLength(std::string_view bytes, std::size_t at);
 // The bytes of an escaped text; nullopt for a malformed escape.
 std::optional<std::string> UnescapeText(std::string_view text);
 
-}  // namespace kravent::cli
+}  // namespace kravent::text
