@@ -8,6 +8,7 @@
 #include "bench/alloc_counter.h"
 #include "bench/figures.h"
 #include "bench/library_connection.h"
+#include "bench/thread_usage.h"
 
 namespace kravent::bench {
 
@@ -28,6 +29,8 @@ struct LoopState {
     std::int64_t endNs = 0;
     std::uint64_t allocationsAtStart = 0;
     std::uint64_t allocationsAtEnd = 0;
+    pid_t benchThread = 0;  // left out of the library's threads
+    ThreadSnapshot threadsAtStart;
     std::string failure;
 
     std::mutex mutex;
@@ -38,9 +41,9 @@ struct LoopState {
 LoopState gLoop;
 
 bool Trigger() {
-    if (!FlagPollableReads(false, gLoop.com)) return false;
+    if (!Library().FlagPollable(false, gLoop.com)) return false;
     gLoop.triggerNs.store(NowNs(), std::memory_order_relaxed);
-    return Vorn_KRAVENT_SendData_MAINPORT(gLoop.com);
+    return Library().SendData_MAINPORT(gLoop.com);
 }
 
 void Finish() {
@@ -58,6 +61,7 @@ void VORN_KRAVENT_CALL OnAnswer(RegisterValues*, ComID) {
             now - gLoop.triggerNs.load(std::memory_order_relaxed);
     }
     if (index + 1 == gLoop.warmup) {
+        gLoop.threadsAtStart = SampleThreads(gLoop.benchThread);
         gLoop.allocationsAtStart = AllocationCount();
         gLoop.startNs = NowNs();
     }
@@ -68,7 +72,7 @@ void VORN_KRAVENT_CALL OnAnswer(RegisterValues*, ComID) {
         return;
     }
     if (!Trigger()) {
-        gLoop.failure = "trigger refused: " + LastLibraryError();
+        gLoop.failure = "trigger refused: " + Library().LastError();
         Finish();
     }
 }
@@ -85,23 +89,26 @@ ExchangeFigures MeasureClosedLoop(int warmup, int exchanges, std::string& error)
     gLoop.latencyNs.assign(static_cast<std::size_t>(exchanges), 0);
     gLoop.failure.clear();
     gLoop.finished = false;
+    gLoop.benchThread = CurrentThreadId();
     if (!connection.Open(OnAnswer, error)) return figures;
     gLoop.com = connection.id();
     if (warmup == 0) {
+        gLoop.threadsAtStart = SampleThreads(gLoop.benchThread);
         gLoop.allocationsAtStart = AllocationCount();
         gLoop.startNs = NowNs();
     }
     if (!Trigger()) {
-        error = "first trigger refused: " + LastLibraryError();
+        error = "first trigger refused: " + Library().LastError();
         return figures;
     }
     {
         std::unique_lock lock(gLoop.mutex);
         if (!gLoop.done.wait_for(lock, kLoopTimeout, [] { return gLoop.finished; })) {
-            error = "the loop stalled after " + std::to_string(gLoop.answers.load()) + " answers: " + LastLibraryError();
+            error = "the loop stalled after " + std::to_string(gLoop.answers.load()) + " answers: " + Library().LastError();
             return figures;
         }
     }
+    figures.libraryCpuNs = Difference(gLoop.threadsAtStart, SampleThreads(gLoop.benchThread)).cpuNs;
     connection.Close();
     if (!gLoop.failure.empty()) {
         error = gLoop.failure;

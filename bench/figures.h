@@ -10,7 +10,7 @@
 
 namespace kravent::bench {
 
-class SimHost;
+class Modules;
 
 // Request and answer sizes of one exchange that reads the 11 pollable registers.
 inline constexpr std::size_t kRequestBytes = 19;
@@ -21,6 +21,7 @@ struct ExchangeFigures {
     double seconds = 0;
     std::vector<double> latencyUs;  // per exchange: trigger (or send) to delivered answer
     std::uint64_t allocations = 0;  // heap allocations of the whole process during the timed exchanges
+    std::int64_t libraryCpuNs = 0;  // the library's threads (the data callback included), closed loop only
 
     double PerSecond() const { return seconds > 0 ? static_cast<double>(latencyUs.size()) / seconds : 0; }
     // Adds the timed exchanges of another run.
@@ -53,7 +54,7 @@ struct PollFigures {
 };
 
 // Polls the 11 registers every `periodMs` for `seconds`, request times taken at the module.
-PollFigures MeasurePolling(SimHost& modules, int periodMs, double seconds, std::string& error);
+PollFigures MeasurePolling(Modules& modules, int periodMs, double seconds, std::string& error);
 
 // The machine's own limit for the same poll: a thread sleeping until absolute
 // deadlines, then one blocking exchange; its CPU and wake-ups are those of that thread.
@@ -76,9 +77,7 @@ struct ScanFigures {
 
 ScanFigures MeasureScan(int scans, std::string& error);
 
-// The figures below come from kravent-bench-worker, which loads the library file given.
-// The library that this benchmark was built with.
-std::string OwnLibrary();
+// The figures below come from kravent-bench --worker, which loads the library file given.
 
 struct ScaleFigures {
     double answersMean = 0;   // answers per connection per second, mean over the connections
@@ -91,7 +90,7 @@ struct ScaleFigures {
 
 // `connections` connections to the modules at 127.0.0.1 onwards, each polling VOLTAGE
 // and POSITION every `periodMs` for `seconds`.
-ScaleFigures MeasureScale(SimHost& modules, const std::string& library, int connections, int periodMs,
+ScaleFigures MeasureScale(Modules& modules, const std::string& library, int connections, int periodMs,
                           double seconds, std::string& error);
 
 struct WorkerLoopFigures {

@@ -36,8 +36,8 @@ bool LibraryConnection::Open(DataHandler handler, std::string& error, std::int64
         gLastEvent = -1;
     }
     gHandler.store(handler, std::memory_order_release);
-    if (!Vorn_KRAVENT_OpenConnection_MAINPORT(kModuleAddress, OnData, OnEvent, &com_)) {
-        error = "open failed: " + LastLibraryError();
+    if (!Library().OpenConnection_MAINPORT(kModuleAddress, OnData, OnEvent, &com_)) {
+        error = "open failed: " + Library().LastError();
         return false;
     }
     if (callReturnedNs != nullptr) *callReturnedNs = NowNs();
@@ -53,26 +53,9 @@ bool LibraryConnection::Open(DataHandler handler, std::string& error, std::int64
 }
 
 void LibraryConnection::Close() {
-    if (com_ != nullptr) Vorn_KRAVENT_CloseConnection(&com_);
+    if (com_ != nullptr) Library().CloseConnection(&com_);
     com_ = nullptr;
     gHandler.store(nullptr, std::memory_order_release);
-}
-
-std::string LastLibraryError() {
-    char text[512];
-    std::int32_t length = sizeof text;
-    Vorn_KRAVENT_GetLastError(text, &length);
-    if (length < 0 || length > static_cast<std::int32_t>(sizeof text)) return "(no last error)";
-    return std::string(text, static_cast<std::size_t>(length));
-}
-
-bool FlagPollableReads(bool repetitive, ComID com) {
-    return Vorn_KRAVENT_Read_VOLTAGE(repetitive, com) && Vorn_KRAVENT_Read_WARNINGS(repetitive, com) &&
-           Vorn_KRAVENT_Read_REGULATIONMODE(repetitive, com) && Vorn_KRAVENT_Read_INPUT(repetitive, com) &&
-           Vorn_KRAVENT_Read_POSITION(repetitive, com) && Vorn_KRAVENT_Read_SPEED(repetitive, com) &&
-           Vorn_KRAVENT_Read_DESIRED(repetitive, com) && Vorn_KRAVENT_Read_FEEDBACK(repetitive, com) &&
-           Vorn_KRAVENT_Read_COMMAND(repetitive, com) && Vorn_KRAVENT_Read_INTEGRALDELTA(repetitive, com) &&
-           Vorn_KRAVENT_Read_DERIVATIONOFDELTA(repetitive, com);
 }
 
 }  // namespace kravent::bench

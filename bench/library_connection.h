@@ -1,4 +1,4 @@
-// One open connection of the library under test, through its exported interface.
+// One open connection of the library under test (Library()).
 // The host callbacks carry no user pointer, so there is one connection at a time;
 // its data callback is forwarded to the handler of the figure being measured.
 #pragma once
@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "Vorn-KRAVENT_DLLInterface.h"
+#include "bench/library_api.h"
 
 namespace kravent::bench {
 
@@ -32,12 +32,5 @@ public:
 private:
     ComID com_ = nullptr;
 };
-
-// The library's last error text.
-std::string LastLibraryError();
-
-// Flags the 11 registers that can be polled, for one exchange or (with `repetitive`)
-// for the repetitive set.
-bool FlagPollableReads(bool repetitive, ComID com);
 
 }  // namespace kravent::bench

@@ -1,6 +1,7 @@
 // kravent-bench: measures the library against the wire and a peer, in one run, inside
 // a private network namespace (it broadcasts). See bench/README.md.
 #include <sys/utsname.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -15,8 +16,10 @@
 
 #include "bench/alloc_counter.h"
 #include "bench/figures.h"
+#include "bench/library_api.h"
+#include "bench/modes.h"
+#include "bench/modules.h"
 #include "bench/report.h"
-#include "bench/sim_host.h"
 
 using namespace kravent::bench;
 
@@ -83,7 +86,7 @@ std::string Context(const Options& o, bool allocationCounting) {
 
 class Round {
 public:
-    Round(Report& report, SimHost& modules, const Options& options, int round)
+    Round(Report& report, Modules& modules, const Options& options, int round)
         : report_(report), modules_(modules), options_(options), round_(round) {}
 
     void Run() {
@@ -351,14 +354,22 @@ private:
     }
 
     Report& report_;
-    SimHost& modules_;
+    Modules& modules_;
     const Options& options_;
     int round_;
 };
 
 }  // namespace
 
+std::string kravent::bench::ThisProgram() {
+    char path[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path);
+    return n > 0 && static_cast<std::size_t>(n) < sizeof path ? std::string(path, static_cast<std::size_t>(n)) : "kravent-bench";
+}
+
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "--worker") == 0) return WorkerMode(argc - 2, argv + 2);
+    if (argc == 2 && std::strcmp(argv[1], "--modules") == 0) return ModulesMode();
     Options options;
     if (!Parse(argc, argv, options)) {
         std::fputs(kUsage.data(), stderr);
@@ -372,9 +383,13 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    SimHost modules;  // forked first, while this process has one thread
     std::string error;
-    if (!modules.Launch(error)) {
+    if (!Library().Load(OwnLibrary(), error)) {
+        std::fprintf(stderr, "kravent-bench: cannot load %s: %s\n", OwnLibrary().c_str(), error.c_str());
+        return 1;
+    }
+    Modules modules;
+    if (!modules.Ready(error)) {
         std::fprintf(stderr, "kravent-bench: %s\n", error.c_str());
         return 1;
     }

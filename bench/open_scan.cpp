@@ -35,10 +35,10 @@ ScanFigures MeasureScan(int scans, std::string& error) {
     ScanFigures figures;
     for (int i = 0; i < scans; ++i) {
         const std::int64_t startNs = NowNs();
-        figures.found = Vorn_KRAVENT_ScanNetwork(records, kRoom);
+        figures.found = Library().ScanNetwork(records, kRoom);
         durations.push_back(MsBetween(startNs, NowNs()));
         if (figures.found < 0) {
-            error = "scan failed: " + LastLibraryError();
+            error = "scan failed: " + Library().LastError();
             return {};
         }
     }

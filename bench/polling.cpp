@@ -4,11 +4,10 @@
 // process except the benchmark's own belongs to the library.
 #include <algorithm>
 #include <atomic>
-#include <thread>
 
 #include "bench/figures.h"
 #include "bench/library_connection.h"
-#include "bench/sim_host.h"
+#include "bench/modules.h"
 #include "bench/thread_usage.h"
 
 namespace kravent::bench {
@@ -19,44 +18,30 @@ std::atomic<std::int64_t> gAnswers{0};
 
 void VORN_KRAVENT_CALL CountAnswer(RegisterValues*, ComID) { gAnswers.fetch_add(1, std::memory_order_relaxed); }
 
-void SleepUntilNs(std::int64_t deadlineNs) {
-    const std::int64_t now = NowNs();
-    if (deadlineNs > now) std::this_thread::sleep_for(std::chrono::nanoseconds(deadlineNs - now));
-}
-
-// The library's threads over [from, from + seconds], sampled from this thread.
-PollFigures ThreadCostOver(std::int64_t fromNs, double seconds) {
-    const pid_t self = CurrentThreadId();
-    SleepUntilNs(fromNs);
-    const std::int64_t startNs = NowNs();
-    const ThreadSnapshot before = SampleThreads(self);
-    SleepUntilNs(startNs + static_cast<std::int64_t>(seconds * 1e9));
-    const ThreadSnapshot after = SampleThreads(self);
-    const double elapsed = static_cast<double>(NowNs() - startNs) / 1e9;
-    const ThreadCounters used = Difference(before, after);
+PollFigures CostOf(const ThreadCost& cost) {
     PollFigures figures;
-    figures.cpuPercent = 100.0 * static_cast<double>(used.cpuNs) / 1e9 / elapsed;
-    figures.wakeupsPerSecond = static_cast<double>(used.voluntarySwitches) / elapsed;
+    figures.cpuPercent = cost.CpuPercent();
+    figures.wakeupsPerSecond = cost.WakeupsPerSecond();
     return figures;
 }
 
 }  // namespace
 
-PollFigures MeasurePolling(SimHost& modules, int periodMs, double seconds, std::string& error) {
+PollFigures MeasurePolling(Modules& modules, int periodMs, double seconds, std::string& error) {
     LibraryConnection connection;
     if (!connection.Open(CountAnswer, error)) return {};
     const ComID com = connection.id();
-    if (!FlagPollableReads(true, com)) {
-        error = "flagging the repetitive set failed: " + LastLibraryError();
+    if (!Library().FlagPollable(true, com)) {
+        error = "flagging the repetitive set failed: " + Library().LastError();
         return {};
     }
     // The period timer restarts in this call: its ticks lie on a grid whose phase is
     // taken between these two instants.
     const std::int64_t phaseLow = NowNs();
-    const bool periodSet = Vorn_KRAVENT_RepetitiveAskSetTime(periodMs, com);
+    const bool periodSet = Library().RepetitiveAskSetTime(periodMs, com);
     const std::int64_t phaseHigh = NowNs();
     if (!periodSet) {
-        error = "period refused: " + LastLibraryError();
+        error = "period refused: " + Library().LastError();
         return {};
     }
     modules.TakeFrameTimes();  // forget the frames of earlier figures
@@ -65,14 +50,14 @@ PollFigures MeasurePolling(SimHost& modules, int periodMs, double seconds, std::
     // while the sender was suspended): they are left out.
     const std::int64_t warmupNs = std::max<std::int64_t>(3 * periodNs, 50000000);
     gAnswers.store(0);
-    if (!Vorn_KRAVENT_RepetitiveAskStart(com)) {
-        error = "start refused: " + LastLibraryError();
+    if (!Library().RepetitiveAskStart(com)) {
+        error = "start refused: " + Library().LastError();
         return {};
     }
     const std::int64_t windowStart = NowNs() + warmupNs;
-    PollFigures figures = ThreadCostOver(windowStart, seconds);
+    PollFigures figures = CostOf(MeasureThreadCost(windowStart, seconds));
     const std::int64_t windowEnd = NowNs();
-    Vorn_KRAVENT_RepetitiveAskStop(com);
+    Library().RepetitiveAskStop(com);
     connection.Close();  // every answer under way has been delivered when it returns
 
     const std::vector<std::int64_t> all = modules.TakeFrameTimes();
@@ -96,7 +81,7 @@ PollFigures MeasureIdle(double seconds, std::string& error) {
     LibraryConnection connection;
     if (!connection.Open(CountAnswer, error)) return {};
     // Let the connection settle (the connect's own notifications) before sampling.
-    return ThreadCostOver(NowNs() + 200000000, seconds);
+    return CostOf(MeasureThreadCost(NowNs() + 200000000, seconds));
 }
 
 }  // namespace kravent::bench

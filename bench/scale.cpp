@@ -1,11 +1,12 @@
 // Many connections at once, and two builds of the library side by side: each figure
-// runs kravent-bench-worker with the library file to measure, in a process of its own.
+// runs kravent-bench --worker with the library file to measure, in a process of its own.
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
 
 #include "bench/figures.h"
-#include "bench/sim_host.h"
+#include "bench/modes.h"
+#include "bench/modules.h"
 
 namespace kravent::bench {
 
@@ -13,7 +14,7 @@ namespace {
 
 // Runs the worker and returns its output lines; an "error" line becomes `error`.
 std::vector<std::string> RunWorker(const std::string& arguments, std::string& error) {
-    const std::string command = std::string(KRAVENT_BENCH_WORKER) + " " + arguments + " 2>&1";
+    const std::string command = ThisProgram() + " --worker " + arguments + " 2>&1";
     std::vector<std::string> lines;
     std::FILE* out = ::popen(command.c_str(), "r");
     if (out == nullptr) {
@@ -48,9 +49,7 @@ double Value(const std::vector<std::string>& lines, const std::string& key, int 
 
 }  // namespace
 
-std::string OwnLibrary() { return KRAVENT_BENCH_LIBRARY; }
-
-ScaleFigures MeasureScale(SimHost& modules, const std::string& library, int connections, int periodMs,
+ScaleFigures MeasureScale(Modules& modules, const std::string& library, int connections, int periodMs,
                           double seconds, std::string& error) {
     modules.TakeFrameTimes();  // forget the frames of earlier figures
     const std::vector<std::string> lines = RunWorker(library + " poll " + std::to_string(connections) + " " +

@@ -9,6 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
+
+#include "bench/stats.h"
 
 namespace kravent::bench {
 
@@ -67,6 +70,26 @@ ThreadCounters Difference(const ThreadSnapshot& before, const ThreadSnapshot& af
         total.voluntarySwitches += now.voluntarySwitches - base.voluntarySwitches;
     }
     return total;
+}
+
+void SleepUntilNs(std::int64_t deadlineNs) {
+    const std::int64_t now = NowNs();
+    if (deadlineNs > now) std::this_thread::sleep_for(std::chrono::nanoseconds(deadlineNs - now));
+}
+
+ThreadCost MeasureThreadCost(std::int64_t fromNs, double seconds) {
+    const pid_t self = CurrentThreadId();
+    SleepUntilNs(fromNs);
+    ThreadCost cost;
+    cost.startNs = NowNs();
+    const ThreadSnapshot before = SampleThreads(self);
+    SleepUntilNs(cost.startNs + static_cast<std::int64_t>(seconds * 1e9));
+    const ThreadSnapshot after = SampleThreads(self);
+    cost.endNs = NowNs();
+    cost.seconds = static_cast<double>(cost.endNs - cost.startNs) / 1e9;
+    cost.used = Difference(before, after);
+    cost.threads = after.size();
+    return cost;
 }
 
 }  // namespace kravent::bench

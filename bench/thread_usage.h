@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 
@@ -25,5 +26,22 @@ ThreadCounters Difference(const ThreadSnapshot& before, const ThreadSnapshot& af
 
 // The calling thread's id.
 pid_t CurrentThreadId();
+
+void SleepUntilNs(std::int64_t deadlineNs);
+
+// What every thread but the calling one did over [fromNs, fromNs + seconds].
+struct ThreadCost {
+    double seconds = 0;
+    ThreadCounters used;
+    std::size_t threads = 0;  // at the end
+    std::int64_t startNs = 0;
+    std::int64_t endNs = 0;
+
+    double CpuPercent() const { return seconds > 0 ? 100.0 * static_cast<double>(used.cpuNs) / 1e9 / seconds : 0; }
+    double WakeupsPerSecond() const { return seconds > 0 ? static_cast<double>(used.voluntarySwitches) / seconds : 0; }
+};
+
+// Sleeps until `fromNs`, then samples for `seconds`.
+ThreadCost MeasureThreadCost(std::int64_t fromNs, double seconds);
 
 }  // namespace kravent::bench

@@ -31,13 +31,6 @@ std::string MakePrivateDirectory() {
     return {};
 }
 
-template <class Fn>
-bool Resolve(HMODULE module, const char* name, Fn& target) {
-    target = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-    if (target == nullptr) std::printf("  the DLL exports no %s\n", name);
-    return target != nullptr;
-}
-
 DllApi Load() {
     DllApi api;
     if (ArgumentCount() < 1) {
@@ -55,14 +48,11 @@ DllApi Load() {
         std::printf("  LoadLibraryA(%s) failed: %lu\n", copy.c_str(), GetLastError());
         return api;
     }
-#define KRAVENT_RESOLVE(fn) Resolve(module, "_Vorn_KRAVENT_" #fn, api.fn)
-    api.complete = KRAVENT_RESOLVE(OpenConnection_MAINPORT) & KRAVENT_RESOLVE(CloseConnection) &
-                   KRAVENT_RESOLVE(GetStateCommunication) & KRAVENT_RESOLVE(Read_VOLTAGE) &
-                   KRAVENT_RESOLVE(Read_POSITION) & KRAVENT_RESOLVE(SendData_MAINPORT) &
-                   KRAVENT_RESOLVE(RepetitiveAskStart) & KRAVENT_RESOLVE(RepetitiveAskStop) &
-                   KRAVENT_RESOLVE(RepetitiveAskSetTime) & KRAVENT_RESOLVE(ScanNetwork) &
-                   KRAVENT_RESOLVE(ChangeIPAddress) & KRAVENT_RESOLVE(GetLastError);
-#undef KRAVENT_RESOLVE
+    api.complete = api.Resolve([&](const char* name) {
+        void* fn = reinterpret_cast<void*>(GetProcAddress(module, ("_" + std::string(name)).c_str()));
+        if (fn == nullptr) std::printf("  the DLL exports no _%s\n", name);
+        return fn;
+    });
     return api;
 }
 

@@ -5,25 +5,12 @@
 
 #include <string>
 
-#include "Vorn-KRAVENT_DLLInterface.h"
+#include "tests/support/library_functions.h"
 
 namespace kravent::wintest {
 
-struct DllApi {
-    decltype(&Vorn_KRAVENT_OpenConnection_MAINPORT) OpenConnection_MAINPORT = nullptr;
-    decltype(&Vorn_KRAVENT_CloseConnection) CloseConnection = nullptr;
-    decltype(&Vorn_KRAVENT_GetStateCommunication) GetStateCommunication = nullptr;
-    decltype(&Vorn_KRAVENT_Read_VOLTAGE) Read_VOLTAGE = nullptr;
-    decltype(&Vorn_KRAVENT_Read_POSITION) Read_POSITION = nullptr;
-    decltype(&Vorn_KRAVENT_SendData_MAINPORT) SendData_MAINPORT = nullptr;
-    decltype(&Vorn_KRAVENT_RepetitiveAskStart) RepetitiveAskStart = nullptr;
-    decltype(&Vorn_KRAVENT_RepetitiveAskStop) RepetitiveAskStop = nullptr;
-    decltype(&Vorn_KRAVENT_RepetitiveAskSetTime) RepetitiveAskSetTime = nullptr;
-    decltype(&Vorn_KRAVENT_ScanNetwork) ScanNetwork = nullptr;
-    decltype(&Vorn_KRAVENT_ChangeIPAddress) ChangeIPAddress = nullptr;
-    decltype(&Vorn_KRAVENT_GetLastError) GetLastError = nullptr;
-
-    bool complete = false;   // the DLL loaded and every function above was found
+struct DllApi : testsupport::LibraryFunctions {
+    bool complete = false;   // the DLL loaded and every function was found
     std::string directory;   // where the loaded copy lies (Windows path, no trailing '\')
 };
 

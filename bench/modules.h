@@ -1,26 +1,28 @@
-// The simulated modules of the benchmark, played by a child process so that their
-// threads, CPU time and allocations stay out of the figures of the library. The child
-// is forked before the benchmark starts any thread and takes commands over a pipe.
+// The simulated modules of the benchmark, played by `kravent-bench --modules` in a
+// child process, so that their threads, CPU time and allocations stay out of the
+// figures of the library. It is started and spoken to through the tests' SimProcess.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+namespace kravent::testsupport {
+class SimProcess;
+}
+
 namespace kravent::bench {
 
-class SimHost {
+class Modules {
 public:
-    SimHost() = default;
-    ~SimHost();  // ends the child
-    SimHost(const SimHost&) = delete;
-    SimHost& operator=(const SimHost&) = delete;
+    Modules();
+    ~Modules();  // ends the child
+    Modules(const Modules&) = delete;
+    Modules& operator=(const Modules&) = delete;
 
-    // Forks the child. Must run while this process has a single thread.
-    bool Launch(std::string& error);
-
+    // Whether the child has started; `error` says why not.
+    bool Ready(std::string& error) const;
     // Starts `count` modules on TCP 8010 and UDP 7010 at `firstAddress` and the
     // addresses after it; returns once they listen.
     bool Start(const std::string& firstAddress, int count, std::string& error);
@@ -34,10 +36,9 @@ public:
 
 private:
     bool Command(const std::string& line, std::string& reply);
+    std::string Reply();
 
-    pid_t pid_ = -1;
-    int toChild_ = -1;
-    int fromChild_ = -1;
+    std::unique_ptr<testsupport::SimProcess> child_;
 };
 
 }  // namespace kravent::bench
