@@ -73,6 +73,8 @@ SocketHandle OpenUdpSocket(const Endpoint& local, bool shared, std::string& erro
 SocketHandle ConnectTcp(const Endpoint& peer, int timeoutMs);
 std::uint16_t BoundPort(SocketHandle socket);
 void CloseSocket(SocketHandle& socket);
+// Closes a connection with a reset rather than an orderly end.
+void ResetConnection(SocketHandle& socket);
 
 // The next connection of `listener`, sending without delay, or kNoSocket.
 SocketHandle AcceptConnection(SocketHandle listener);

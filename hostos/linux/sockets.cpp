@@ -140,6 +140,12 @@ void CloseSocket(SocketHandle& socket) {
     socket = kNoSocket;
 }
 
+void ResetConnection(SocketHandle& socket) {
+    const linger abort{1, 0};
+    if (socket >= 0) ::setsockopt(Fd(socket), SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    CloseSocket(socket);
+}
+
 SocketHandle AcceptConnection(SocketHandle listener) {
     const int fd = ::accept4(Fd(listener), nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) return kNoSocket;

@@ -184,6 +184,13 @@ void CloseSocket(SocketHandle& socket) {
     socket = kNoSocket;
 }
 
+void ResetConnection(SocketHandle& socket) {
+    const linger abort{1, 0};
+    if (socket != kNoSocket)
+        setsockopt(Native(socket), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
+    CloseSocket(socket);
+}
+
 SocketHandle AcceptConnection(SocketHandle listener) {
     const SOCKET s = accept(Native(listener), nullptr, nullptr);
     if (s == INVALID_SOCKET) return kNoSocket;

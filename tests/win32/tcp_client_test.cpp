@@ -86,11 +86,11 @@ bool ReceivedAtLeast(void* context) {
 }
 
 // A client connected to `listener`, with the server side accepted.
-SOCKET Connect(TcpClient& client, Recorder& r, Listener& listener) {
+Connection Connect(TcpClient& client, Recorder& r, Listener& listener) {
     CHECK(client.Open("127.0.0.1", listener.port()));
     CHECK(PumpUntilNotified(r, SocketNotification::Connected));
-    const SOCKET server = listener.Accept(10000);
-    CHECK(server != INVALID_SOCKET);
+    Connection server = listener.Accept(10000);
+    CHECK(server.Valid());
     return server;
 }
 
@@ -127,10 +127,10 @@ KRAVENT_CASE(TcpNotificationsRunOnTheOpeningThread) {
     CHECK(!client.Active());
     CHECK(PumpUntilNotified(r, SocketNotification::Connected));
     CHECK(client.Active());
-    const SOCKET server = listener.Accept(10000);
-    CHECK(server != INVALID_SOCKET);
+    Connection server = listener.Accept(10000);
+    CHECK(server.Valid());
 
-    CHECK(send(server, "hello", 5, 0) == 5);
+    CHECK(server.Send("hello", 5));
     CHECK(PumpUntil(&ReceivedAtLeast, &r, 10000));
     CHECK(std::memcmp(r.received, "hello", 5) == 0);
     CHECK(r.inNotification);
@@ -139,8 +139,7 @@ KRAVENT_CASE(TcpNotificationsRunOnTheOpeningThread) {
 
     CHECK(client.SendBuf("abc", 3) == 3);
     char echo[8] = {};
-    CHECK(WaitReadable(server, 10000));
-    CHECK(recv(server, echo, sizeof echo, 0) == 3);
+    CHECK(server.Receive(echo, sizeof echo, 10000) == 3);
     CHECK(std::memcmp(echo, "abc", 3) == 0);
 
     // Close reports the disconnection before it returns, and only once.
@@ -148,7 +147,7 @@ KRAVENT_CASE(TcpNotificationsRunOnTheOpeningThread) {
     CHECK(r.Occurrences(SocketNotification::Disconnected) == 1);
     CHECK(!client.Active());
     CHECK(client.SendBuf("abc", 3) == -1);
-    closesocket(server);
+    server.Close();
     PumpFor(200);
     CHECK(r.Occurrences(SocketNotification::Disconnected) == 1);
     CHECK(r.Occurrences(SocketNotification::Error) == 0);
@@ -159,9 +158,9 @@ KRAVENT_CASE(TcpPeerCloseRaisesDisconnectedAfterTheLastBytes) {
     Recorder r;
     TcpClient client(&OnNotify, &r);
     r.client = &client;
-    const SOCKET server = Connect(client, r, listener);
-    send(server, "bye!!", 5, 0);
-    closesocket(server);
+    Connection server = Connect(client, r, listener);
+    server.Send("bye!!", 5);
+    server.Close();
     CHECK(PumpUntilNotified(r, SocketNotification::Disconnected));
     CHECK(r.receivedCount == 5);  // handed on before the close
     CHECK(!client.Active());
@@ -208,9 +207,9 @@ KRAVENT_CASE(TcpMessagesQueuedForADestroyedClientAreIgnored) {
     Recorder r;
     auto* client = new TcpClient(&OnNotify, &r);
     r.client = client;
-    const SOCKET server = Connect(*client, r, listener);
-    send(server, "late", 4, 0);
-    closesocket(server);
+    Connection server = Connect(*client, r, listener);
+    server.Send("late", 4);
+    server.Close();
     // Wait until Winsock has posted its message, without dispatching it.
     MSG queued;
     const auto limit = SteadyMilliseconds() + 10000;
@@ -232,14 +231,14 @@ KRAVENT_CASE(TcpClientMayBeDestroyedInItsOwnNotification) {
     Listener listener;
     Recorder r;
     r.client = new TcpClient(&OnNotify, &r);
-    const SOCKET server = Connect(*r.client, r, listener);
+    Connection server = Connect(*r.client, r, listener);
     r.destroyOnRead = true;
-    send(server, "first", 5, 0);
+    server.Send("first", 5);
     CHECK(PumpUntil(&ReceivedAtLeast, &r, 10000));
     CHECK(r.client == nullptr);
     const int after = r.Count();
-    send(server, "more", 4, 0);
-    closesocket(server);
+    server.Send("more", 4);
+    server.Close();
     PumpFor(300);
     CHECK(r.Count() == after);
 }
@@ -248,11 +247,9 @@ KRAVENT_CASE(TcpFailingSendRaisesErrorThenDisconnectedOnTheSender) {
     Listener listener;
     Recorder r;
     TcpClient client(&OnNotify, &r);
-    const SOCKET server = Connect(client, r, listener);
+    Connection server = Connect(client, r, listener);
     // A reset from the peer; the test thread does not dispatch, so only the sender learns of it.
-    const linger abort{1, 0};
-    setsockopt(server, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
-    closesocket(server);
+    server.Reset();
     FailingSender sender(client);
     CHECK(sender.done.Wait(30000) == WaitResult::Signaled);
     const int errorAt = r.Count() - 2;
