@@ -63,6 +63,9 @@ WaitOutcome WaitReadable(SocketHandle socket, const WakeSignal& wake, int timeou
 // Waits `ms`; false when `wake` was signalled first.
 bool SleepUnlessWoken(const WakeSignal& wake, std::uint32_t ms);
 
+// A TCP socket bound to `local`, or kNoSocket with `error` set. Until it listens,
+// connections to it are refused.
+SocketHandle OpenTcpSocket(const Endpoint& local, std::string& error);
 // A listening TCP socket bound to `local`, or kNoSocket with `error` set.
 SocketHandle OpenTcpListener(const Endpoint& local, std::string& error);
 // A bound UDP socket with broadcast allowed that reports each datagram's destination
@@ -93,6 +96,8 @@ std::uint32_t SourceAddressToward(const Endpoint& peer);
 long Receive(SocketHandle socket, const WakeSignal& stop, std::uint8_t* buffer, std::size_t capacity);
 // One blocking receive, as Receive without the stop.
 long ReceiveAvailable(SocketHandle socket, std::uint8_t* buffer, std::size_t capacity);
+// One send: the bytes written (> 0), or <= 0 on error.
+long SendSome(SocketHandle socket, const std::uint8_t* data, std::size_t size);
 // Writes all bytes, in pieces of at most `piece` bytes (0: one piece); false on error.
 bool SendAll(SocketHandle socket, const std::uint8_t* data, std::size_t size, std::size_t piece = 0);
 

@@ -82,14 +82,20 @@ std::optional<std::uint32_t> ParseAddress(const std::string& text) {
     return ntohl(address.s_addr);
 }
 
-SocketHandle OpenTcpListener(const Endpoint& local, std::string& error) {
+SocketHandle OpenTcpSocket(const Endpoint& local, std::string& error) {
     const sockaddr_in sa = MakeSockaddr(local);
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return Fail(fd, error, "socket");
     SetOption(fd, SOL_SOCKET, SO_REUSEADDR);
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0)
         return Fail(fd, error, "bind TCP " + FormatEndpoint(local));
-    if (::listen(fd, 16) != 0) return Fail(fd, error, "listen");
+    return fd;
+}
+
+SocketHandle OpenTcpListener(const Endpoint& local, std::string& error) {
+    const SocketHandle fd = OpenTcpSocket(local, error);
+    if (fd == kNoSocket) return fd;
+    if (::listen(Fd(fd), 16) != 0) return Fail(Fd(fd), error, "listen");
     return fd;
 }
 
@@ -198,17 +204,12 @@ long Receive(SocketHandle socket, const WakeSignal&, std::uint8_t* buffer, std::
     return ReceiveAvailable(socket, buffer, capacity);
 }
 
-bool SendAll(SocketHandle socket, const std::uint8_t* data, std::size_t size, std::size_t piece) {
-    if (piece > 0) SetOption(Fd(socket), IPPROTO_TCP, TCP_NODELAY);
-    while (size > 0) {
-        const std::size_t chunk = piece > 0 && piece < size ? piece : size;
-        const ssize_t n = ::send(Fd(socket), data, chunk, MSG_NOSIGNAL);
+long SendSome(SocketHandle socket, const std::uint8_t* data, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::send(Fd(socket), data, size, MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
+        return static_cast<long>(n);
     }
-    return true;
 }
 
 long ReceiveDatagram(SocketHandle socket, std::uint8_t* buffer, std::size_t capacity, Endpoint& from,

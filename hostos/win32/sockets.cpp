@@ -1,11 +1,5 @@
 // Sockets on Winsock: select for the waits, and for the wake signal a
 // UDP socket on loopback that sends itself one byte.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <mswsock.h>
@@ -133,9 +127,13 @@ std::optional<std::uint32_t> ParseAddress(const std::string& text) {
     return ntohl(address.s_addr);
 }
 
+// Exclusive, so that a second simulator on the same port fails as on Linux.
+SocketHandle OpenTcpSocket(const Endpoint& local, std::string& error) {
+    return OpenBound(SOCK_STREAM, local, SO_EXCLUSIVEADDRUSE, false, error);
+}
+
 SocketHandle OpenTcpListener(const Endpoint& local, std::string& error) {
-    // Exclusive, so that a second simulator on the same port fails as on Linux.
-    const SocketHandle s = OpenBound(SOCK_STREAM, local, SO_EXCLUSIVEADDRUSE, false, error);
+    const SocketHandle s = OpenTcpSocket(local, error);
     if (s == kNoSocket) return s;
     if (listen(Native(s), 16) != 0) return Fail(Native(s), error, "listen");
     return s;
@@ -239,16 +237,9 @@ long Receive(SocketHandle socket, const WakeSignal& stop, std::uint8_t* buffer, 
     return ReceiveAvailable(socket, buffer, capacity);
 }
 
-bool SendAll(SocketHandle socket, const std::uint8_t* data, std::size_t size, std::size_t piece) {
-    if (piece > 0) SetOption(Native(socket), IPPROTO_TCP, TCP_NODELAY);
-    while (size > 0) {
-        const std::size_t chunk = std::min<std::size_t>(piece > 0 && piece < size ? piece : size, 1 << 30);
-        const int n = send(Native(socket), reinterpret_cast<const char*>(data), static_cast<int>(chunk), 0);
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
+long SendSome(SocketHandle socket, const std::uint8_t* data, std::size_t size) {
+    const int chunk = static_cast<int>(std::min<std::size_t>(size, 1 << 30));
+    return send(Native(socket), reinterpret_cast<const char*>(data), chunk, 0);
 }
 
 long ReceiveDatagram(SocketHandle socket, std::uint8_t* buffer, std::size_t capacity, Endpoint& from,

@@ -22,27 +22,6 @@ bool PumpUntil(bool (*done)(void*), void* context, std::uint32_t timeoutMs) {
 
 void PumpFor(std::uint32_t spanMs) { PumpUntil(nullptr, nullptr, spanMs); }
 
-bool Connection::Send(const char* data, int length) {
-    return hostos::SendAll(socket_, reinterpret_cast<const std::uint8_t*>(data), static_cast<std::size_t>(length));
-}
-
-int Connection::Receive(char* buffer, int capacity, std::uint32_t timeoutMs) {
-    if (!hostos::WaitReadable(socket_, static_cast<int>(timeoutMs))) return -1;
-    return static_cast<int>(
-        hostos::ReceiveAvailable(socket_, reinterpret_cast<std::uint8_t*>(buffer), static_cast<std::size_t>(capacity)));
-}
-
-Listener::Listener() {
-    std::string error;
-    socket_ = hostos::OpenTcpListener({hostos::kLoopback, 0}, error);
-    port_ = hostos::BoundPort(socket_);
-}
-
-Connection Listener::Accept(std::uint32_t timeoutMs) {
-    if (!hostos::WaitReadable(socket_, static_cast<int>(timeoutMs))) return Connection();
-    return Connection(hostos::AcceptConnection(socket_));
-}
-
 UdpPeer::UdpPeer(bool anyAddress) {
     std::string error;
     socket_ = hostos::OpenUdpSocket({anyAddress ? 0u : hostos::kLoopback, 0}, false, error);

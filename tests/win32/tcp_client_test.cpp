@@ -5,10 +5,13 @@
 #include "platform/platform.h"
 #include "platform/win32/socket_window.h"
 #include "tests/win32/harness.h"
+#include "tests/platform/test_listener.h"
 #include "tests/win32/loopback.h"
 
 using namespace kravent::platform;
 using namespace kravent::wintest;
+using kravent::testing::Listener;
+using kravent::testing::Peer;
 
 namespace {
 
@@ -86,10 +89,10 @@ bool ReceivedAtLeast(void* context) {
 }
 
 // A client connected to `listener`, with the server side accepted.
-Connection Connect(TcpClient& client, Recorder& r, Listener& listener) {
-    CHECK(client.Open("127.0.0.1", listener.port()));
+Peer Connect(TcpClient& client, Recorder& r, Listener& listener) {
+    CHECK(client.Open("127.0.0.1", listener.Port()));
     CHECK(PumpUntilNotified(r, SocketNotification::Connected));
-    Connection server = listener.Accept(10000);
+    Peer server = listener.Accept(10000);
     CHECK(server.Valid());
     return server;
 }
@@ -119,7 +122,7 @@ KRAVENT_CASE(TcpNotificationsRunOnTheOpeningThread) {
     Recorder r;
     TcpClient client(&OnNotify, &r);
     r.client = &client;
-    CHECK(client.Open("127.0.0.1", listener.port()));
+    CHECK(client.Open("127.0.0.1", listener.Port()));
     // Lookup and Connecting come at once, inside Open.
     CHECK(r.Count() == 2);
     CHECK(r.At(0).what == SocketNotification::Lookup);
@@ -127,10 +130,10 @@ KRAVENT_CASE(TcpNotificationsRunOnTheOpeningThread) {
     CHECK(!client.Active());
     CHECK(PumpUntilNotified(r, SocketNotification::Connected));
     CHECK(client.Active());
-    Connection server = listener.Accept(10000);
+    Peer server = listener.Accept(10000);
     CHECK(server.Valid());
 
-    CHECK(server.Send("hello", 5));
+    CHECK(server.SendText("hello"));
     CHECK(PumpUntil(&ReceivedAtLeast, &r, 10000));
     CHECK(std::memcmp(r.received, "hello", 5) == 0);
     CHECK(r.inNotification);
@@ -139,7 +142,7 @@ KRAVENT_CASE(TcpNotificationsRunOnTheOpeningThread) {
 
     CHECK(client.SendBuf("abc", 3) == 3);
     char echo[8] = {};
-    CHECK(server.Receive(echo, sizeof echo, 10000) == 3);
+    CHECK(server.ReceiveAll(echo, 3, 10000));
     CHECK(std::memcmp(echo, "abc", 3) == 0);
 
     // Close reports the disconnection before it returns, and only once.
@@ -158,8 +161,8 @@ KRAVENT_CASE(TcpPeerCloseRaisesDisconnectedAfterTheLastBytes) {
     Recorder r;
     TcpClient client(&OnNotify, &r);
     r.client = &client;
-    Connection server = Connect(client, r, listener);
-    server.Send("bye!!", 5);
+    Peer server = Connect(client, r, listener);
+    server.SendText("bye!!");
     server.Close();
     CHECK(PumpUntilNotified(r, SocketNotification::Disconnected));
     CHECK(r.receivedCount == 5);  // handed on before the close
@@ -173,7 +176,7 @@ KRAVENT_CASE(TcpRefusedConnectEndsInErrorAlone) {
     int freePort = 0;
     {
         Listener closed;
-        freePort = closed.port();
+        freePort = closed.Port();
     }
     Recorder r;
     TcpClient client(&OnNotify, &r);
@@ -192,14 +195,14 @@ KRAVENT_CASE(TcpOpenRefusesNamesBadPortsAndASecondOpen) {
     Listener listener;
     Recorder r;
     TcpClient client(&OnNotify, &r);
-    CHECK(!client.Open("localhost", listener.port()));
-    CHECK(!client.Open("127.0.0", listener.port()));
-    CHECK(!client.Open(nullptr, listener.port()));
+    CHECK(!client.Open("localhost", listener.Port()));
+    CHECK(!client.Open("127.0.0", listener.Port()));
+    CHECK(!client.Open(nullptr, listener.Port()));
     CHECK(!client.Open("127.0.0.1", 0));
     CHECK(!client.Open("127.0.0.1", 70000));
     CHECK(r.Count() == 0);  // nothing raised for an attempt never made
-    CHECK(client.Open("127.0.0.1", listener.port()));
-    CHECK(!client.Open("127.0.0.1", listener.port()));  // connecting already
+    CHECK(client.Open("127.0.0.1", listener.Port()));
+    CHECK(!client.Open("127.0.0.1", listener.Port()));  // connecting already
 }
 
 KRAVENT_CASE(TcpMessagesQueuedForADestroyedClientAreIgnored) {
@@ -207,8 +210,8 @@ KRAVENT_CASE(TcpMessagesQueuedForADestroyedClientAreIgnored) {
     Recorder r;
     auto* client = new TcpClient(&OnNotify, &r);
     r.client = client;
-    Connection server = Connect(*client, r, listener);
-    server.Send("late", 4);
+    Peer server = Connect(*client, r, listener);
+    server.SendText("late");
     server.Close();
     // Wait until Winsock has posted its message, without dispatching it.
     MSG queued;
@@ -231,13 +234,13 @@ KRAVENT_CASE(TcpClientMayBeDestroyedInItsOwnNotification) {
     Listener listener;
     Recorder r;
     r.client = new TcpClient(&OnNotify, &r);
-    Connection server = Connect(*r.client, r, listener);
+    Peer server = Connect(*r.client, r, listener);
     r.destroyOnRead = true;
-    server.Send("first", 5);
+    server.SendText("first");
     CHECK(PumpUntil(&ReceivedAtLeast, &r, 10000));
     CHECK(r.client == nullptr);
     const int after = r.Count();
-    server.Send("more", 4);
+    server.SendText("more");
     server.Close();
     PumpFor(300);
     CHECK(r.Count() == after);
@@ -247,7 +250,7 @@ KRAVENT_CASE(TcpFailingSendRaisesErrorThenDisconnectedOnTheSender) {
     Listener listener;
     Recorder r;
     TcpClient client(&OnNotify, &r);
-    Connection server = Connect(client, r, listener);
+    Peer server = Connect(client, r, listener);
     // A reset from the peer; the test thread does not dispatch, so only the sender learns of it.
     server.Reset();
     FailingSender sender(client);

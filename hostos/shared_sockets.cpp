@@ -28,6 +28,17 @@ WaitOutcome WaitReadable(SocketHandle socket, const WakeSignal& wake, int timeou
     return (*readable & 1u) != 0 ? WaitOutcome::Woken : WaitOutcome::Readable;
 }
 
+bool SendAll(SocketHandle socket, const std::uint8_t* data, std::size_t size, std::size_t piece) {
+    if (piece > 0) SendWithoutDelay(socket);
+    while (size > 0) {
+        const long n = SendSome(socket, data, piece > 0 && piece < size ? piece : size);
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 bool SleepUnlessWoken(const WakeSignal& wake, std::uint32_t ms) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     for (;;) {
