@@ -8,12 +8,12 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
-#include "cli/os_services.h"
 #include "cli/register_calls.h"
 #include "cli/register_catalogue.h"
 #include "cli/stop_signals.h"
 #include "cli/table.h"
 #include "cli/value_format.h"
+#include "hostos/hostos.h"
 
 namespace kravent::cli {
 
@@ -28,7 +28,7 @@ long long MillisecondsBetween(Clock::time_point from, Clock::time_point to) {
 class PollPrinter {
 public:
     PollPrinter(const std::vector<std::size_t>& indices, bool json)
-        : indices_(indices), json_(json), live_(!json && IsTerminal(stdout)) {}
+        : indices_(indices), json_(json), live_(!json && hostos::IsTerminal(stdout)) {}
 
     void Begin() {
         if (json_ || live_) return;

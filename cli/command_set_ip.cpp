@@ -10,9 +10,9 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
-#include "cli/os_services.h"
 #include "cli/stop_signals.h"
 #include "cli/value_format.h"
+#include "hostos/hostos.h"
 
 namespace kravent::cli {
 
@@ -84,7 +84,7 @@ int CommandSetIp(const Arguments& args, const Reporter& report) {
     if (!ParseAddress(args.operands[2], mask)) return report.Usage("'" + args.operands[2] + "' is not a dotted subnet mask");
 
     const std::string target = FormatMac(mac) + " -> " + FormatAddress(ip) + "/" + FormatAddress(mask);
-    const bool terminal = IsTerminal(stderr);
+    const bool terminal = hostos::IsTerminal(stderr);
     const bool progress = !report.json();  // JSON output keeps stderr for JSON
     const auto start = Clock::now();
     bool ok = false;

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "cli/os_services.h"
+#include "hostos/hostos.h"
 
 namespace kravent::cli {
 
@@ -35,7 +35,7 @@ bool TakeMessage(std::string_view record, std::string& message) {
 }  // namespace
 
 std::string LibraryLogPath() {
-    const std::string directory = LibraryLogDirectory();
+    const std::string directory = hostos::LibraryLogDirectory();
     return directory.empty() ? directory : directory + kLogFileName;
 }
 

@@ -4,10 +4,10 @@
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
-#include "cli/os_services.h"
 #include "cli/register_catalogue.h"
 #include "cli/report.h"
 #include "cli/stop_signals.h"
+#include "hostos/hostos.h"
 
 namespace {
 
@@ -27,8 +27,8 @@ constexpr Subcommand kSubcommands[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
-    WatchStopSignals();
-    PrepareConsole();
+    kravent::hostos::WatchStopRequests(DeliverStop);
+    kravent::hostos::PrepareConsole();
     const ParsedArguments parsed = ParseArguments(argc, argv);
     if (!parsed.arguments) return Reporter(false).Usage(parsed.error);
     const Arguments& args = *parsed.arguments;

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "Vorn-KRAVENT_DLLInterface.h"
-#include "cli/wakeup.h"
+#include "hostos/hostos.h"
 
 namespace kravent::cli {
 
@@ -66,7 +66,7 @@ private:
     ComID com_ = nullptr;
     std::string address_;
     std::mutex mutex_;
-    Wakeup changed_;  // every wait for a callback
+    hostos::Wakeup changed_;  // every wait for a callback
     std::deque<Answer> answers_;
     bool connected_ = false;
     bool failed_ = false;        // Com_Event 2

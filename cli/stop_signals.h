@@ -8,10 +8,8 @@
 
 namespace kravent::cli {
 
-// Call first in main, before any thread starts (cli/os/<platform>).
-void WatchStopSignals();
-
-// What the watcher does with a stop: the running command's handler, or the exit.
+// What the watcher does with a stop: the running command's handler, or the exit; main
+// hands it to hostos::WatchStopRequests first, before any thread starts.
 void DeliverStop();
 
 class StopHandler {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "sim/os_services.h"
+#include "hostos/hostos.h"
 #include "sim/register_text.h"
 
 namespace kravent::sim {
@@ -24,7 +24,7 @@ namespace {
 // Runs `ip` with the arguments; its exit status, or -1 when it could not run.
 int RunIp(std::vector<std::string> args) {
     args.insert(args.begin(), "ip");
-    return RunProgram(args);
+    return hostos::RunProgram(args);
 }
 
 std::string WithPrefix(const Ipv4& ip, const Ipv4& mask) {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "Vorn-KRAVENT_DLLInterface.h"
+#include "hostos/hostos.h"
 #include "sim/module_simulator.h"
-#include "sim/os_services.h"
 #include "sim/register_text.h"
 
 using kravent::sim::ModuleSettings;
@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
     ProgramOptions options;
     if (const auto exitStatus = Parse(argc, argv, options)) return *exitStatus;
 
-    kravent::sim::CatchStopRequests();
+    kravent::hostos::CatchStopRequests();
 
     kravent::sim::FrameTrace trace(stdout);
     std::vector<std::unique_ptr<ModuleSimulator>> modules;
@@ -151,9 +151,9 @@ int main(int argc, char** argv) {
     }
     std::fputs("ready\n", stdout);
     std::fflush(stdout);
-    if (options.readyFd >= 0) kravent::sim::WriteReadyLine(options.readyFd);
+    if (options.readyFd >= 0) kravent::hostos::WriteReadyLine(options.readyFd);
 
-    kravent::sim::WaitForStopRequest();
+    kravent::hostos::WaitForStopRequest();
     for (auto& module : modules) module->Stop();
     return 0;
 }

@@ -1,19 +1,21 @@
-// A plain loopback TCP listener and its accepted peer, for the client's tests.
+// A plain loopback TCP listener and its accepted peer, for the client's tests on
+// every system (over the programs' OS layer).
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace kravent::testing {
 
 class Peer {
 public:
-    explicit Peer(int fd = -1) : fd_(fd) {}
-    ~Peer();
-    Peer(Peer&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    explicit Peer(std::intptr_t socket = -1) : socket_(socket) {}
+    ~Peer() { Close(); }
+    Peer(Peer&& other) noexcept : socket_(other.socket_) { other.socket_ = -1; }
     Peer& operator=(Peer&& other) noexcept;
 
-    bool Valid() const { return fd_ >= 0; }
+    bool Valid() const { return socket_ >= 0; }
     bool SendAll(const void* data, std::size_t length);
     bool SendText(const std::string& text) { return SendAll(text.data(), text.size()); }
     // Receives exactly `length` bytes within `timeoutMs`.
@@ -22,7 +24,7 @@ public:
     void Reset();  // closes with a reset instead of an orderly close
 
 private:
-    int fd_;
+    std::intptr_t socket_;
 };
 
 class Listener {
@@ -36,7 +38,7 @@ public:
     Peer Accept(int timeoutMs);
 
 private:
-    int fd_ = -1;
+    std::intptr_t socket_ = -1;
     int port_ = 0;
 };
 

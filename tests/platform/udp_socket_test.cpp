@@ -1,14 +1,10 @@
 #include "netns_guard.h"
+#include "hostos/hostos.h"
 #include "platform/platform.h"
 
-#include <arpa/inet.h>
 #include <cstring>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <string>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace kravent::platform {
 namespace {
@@ -19,34 +15,28 @@ constexpr int kServicePort = 7010;
 class ServicePort {
 public:
     ServicePort() {
-        fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(kServicePort);
-        bound_ = fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        std::string error;
+        socket_ = hostos::OpenUdpSocket({0, kServicePort}, false, error);
     }
-    ~ServicePort() { ::close(fd_); }
-    bool Bound() const { return bound_; }
+    ~ServicePort() { hostos::CloseSocket(socket_); }
+    bool Bound() const { return socket_ != hostos::kNoSocket; }
 
     // Receives one datagram; remembers its sender for Answer().
     std::string Receive(int timeoutMs) {
-        pollfd waiting{fd_, POLLIN, 0};
-        if (::poll(&waiting, 1, timeoutMs) != 1) return "<none>";
-        char buffer[2048];
-        socklen_t length = sizeof last_;
-        const ssize_t n = ::recvfrom(fd_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&last_), &length);
-        return n < 0 ? "<error>" : std::string(buffer, static_cast<std::size_t>(n));
+        if (!hostos::WaitReadable(socket_, timeoutMs)) return "<none>";
+        std::uint8_t buffer[2048];
+        std::optional<std::uint32_t> destination;
+        const long n = hostos::ReceiveDatagram(socket_, buffer, sizeof buffer, last_, destination);
+        return n < 0 ? "<error>" : std::string(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(n));
     }
     bool Answer(const std::string& data) {
-        return ::sendto(fd_, data.data(), data.size(), 0, reinterpret_cast<sockaddr*>(&last_), sizeof last_) ==
-               static_cast<ssize_t>(data.size());
+        return hostos::SendDatagram(socket_, reinterpret_cast<const std::uint8_t*>(data.data()), data.size(), last_);
     }
-    int LastSenderPort() const { return ntohs(last_.sin_port); }
+    int LastSenderPort() const { return last_.port; }
 
 private:
-    int fd_ = -1;
-    bool bound_ = false;
-    sockaddr_in last_{};
+    hostos::SocketHandle socket_ = hostos::kNoSocket;
+    hostos::Endpoint last_;
 };
 
 struct Received {

@@ -1,18 +1,11 @@
 #include "tests/support/raw_clients.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/ip.h>
-#include <netinet/ip_icmp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "hostos/hostos.h"
+#include "platform/platform.h"
 #include "protocol/frame.h"
 
 namespace kravent::testsupport {
@@ -24,20 +17,11 @@ int MillisLeft(Clock::time_point end) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
     return left > 0 ? static_cast<int>(left) : 0;
 }
-bool WaitFd(int fd, short events, Clock::time_point end) {
-    pollfd p{fd, events, 0};
-    for (;;) {
-        const int n = ::poll(&p, 1, MillisLeft(end));
-        if (n < 0 && errno == EINTR) continue;
-        return n > 0;
-    }
+bool WaitReadable(hostos::SocketHandle socket, Clock::time_point end) {
+    return socket != hostos::kNoSocket && hostos::WaitReadable(socket, MillisLeft(end));
 }
-sockaddr_in Address(const std::string& address, std::uint16_t port) {
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_port = htons(port);
-    ::inet_pton(AF_INET, address.c_str(), &sa.sin_addr);
-    return sa;
+hostos::Endpoint At(const std::string& address, std::uint16_t port) {
+    return {hostos::ParseAddress(address).value_or(0), port};
 }
 }  // namespace
 
@@ -56,52 +40,35 @@ Bytes Concat(const Bytes& a, const Bytes& b) {
 }
 
 TcpConnection::~TcpConnection() { Close(); }
-TcpConnection::TcpConnection(TcpConnection&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+TcpConnection::TcpConnection(TcpConnection&& other) noexcept : socket_(other.socket_) { other.socket_ = -1; }
 TcpConnection& TcpConnection::operator=(TcpConnection&& other) noexcept {
     if (this != &other) {
         Close();
-        fd_ = other.fd_;
-        other.fd_ = -1;
+        socket_ = other.socket_;
+        other.socket_ = -1;
     }
     return *this;
 }
 
-void TcpConnection::Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-}
+void TcpConnection::Close() { hostos::CloseSocket(socket_); }
 
 bool TcpConnection::Connect(const std::string& address, std::uint16_t port, std::chrono::milliseconds timeout) {
     Close();
-    const auto end = Clock::now() + timeout;
-    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    const sockaddr_in sa = Address(address, port);
-    if (::connect(fd_, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
-        int error = errno;
-        if (error == EINPROGRESS && WaitFd(fd_, POLLOUT, end)) {
-            socklen_t len = sizeof error;
-            ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &len);
-        }
-        if (error != 0) {
-            Close();
-            return false;
-        }
-    }
-    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
-    return true;
+    socket_ = hostos::ConnectTcp(At(address, port), static_cast<int>(timeout.count()));
+    return socket_ != hostos::kNoSocket;
 }
 
 bool TcpConnection::Send(const Bytes& bytes) {
-    return fd_ >= 0 && ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+    return socket_ != hostos::kNoSocket && hostos::SendAll(socket_, bytes.data(), bytes.size());
 }
 
 Bytes TcpConnection::ReceiveExactly(std::size_t count, std::chrono::milliseconds timeout) {
     const auto end = Clock::now() + timeout;
     Bytes out;
-    while (out.size() < count && WaitFd(fd_, POLLIN, end)) {
+    while (out.size() < count && WaitReadable(socket_, end)) {
         std::uint8_t buffer[4096];
         const std::size_t want = std::min(sizeof buffer, count - out.size());
-        const ssize_t n = ::recv(fd_, buffer, want, 0);
+        const long n = hostos::ReceiveAvailable(socket_, buffer, want);
         if (n <= 0) break;
         out.insert(out.end(), buffer, buffer + n);
     }
@@ -110,53 +77,44 @@ Bytes TcpConnection::ReceiveExactly(std::size_t count, std::chrono::milliseconds
 
 Bytes TcpConnection::ReceiveSome(std::chrono::milliseconds timeout) {
     Bytes out;
-    if (!WaitFd(fd_, POLLIN, Clock::now() + timeout)) return out;
+    if (!WaitReadable(socket_, Clock::now() + timeout)) return out;
     std::uint8_t buffer[4096];
-    const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+    const long n = hostos::ReceiveAvailable(socket_, buffer, sizeof buffer);
     if (n > 0) out.assign(buffer, buffer + n);
     return out;
 }
 
 bool TcpConnection::WaitClosed(std::chrono::milliseconds timeout) {
     const auto end = Clock::now() + timeout;
-    while (WaitFd(fd_, POLLIN, end)) {
+    while (WaitReadable(socket_, end)) {
         std::uint8_t buffer[512];
-        const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
-        if (n <= 0) return true;
+        if (hostos::ReceiveAvailable(socket_, buffer, sizeof buffer) <= 0) return true;
     }
     return false;
 }
 
 UdpEndpoint::UdpEndpoint() : UdpEndpoint("0.0.0.0", 0) {}
 
-UdpEndpoint::UdpEndpoint(const std::string& address, std::uint16_t port)
-    : fd_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {
-    const int on = 1;
-    ::setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
-    ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    const sockaddr_in local = Address(address, port);
-    ::bind(fd_, reinterpret_cast<const sockaddr*>(&local), sizeof local);
+UdpEndpoint::UdpEndpoint(const std::string& address, std::uint16_t port) {
+    std::string error;
+    socket_ = hostos::OpenUdpSocket(At(address, port), true, error);
 }
 
-UdpEndpoint::~UdpEndpoint() { ::close(fd_); }
+UdpEndpoint::~UdpEndpoint() { hostos::CloseSocket(socket_); }
 
 bool UdpEndpoint::SendTo(const std::string& address, std::uint16_t port, const Bytes& bytes) {
-    const sockaddr_in to = Address(address, port);
-    return ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to) ==
-           static_cast<ssize_t>(bytes.size());
+    return socket_ != hostos::kNoSocket && hostos::SendDatagram(socket_, bytes.data(), bytes.size(), At(address, port));
 }
 
 std::optional<Datagram> UdpEndpoint::Receive(std::chrono::milliseconds timeout) {
     const auto end = Clock::now() + timeout;
-    while (WaitFd(fd_, POLLIN, end)) {
+    while (WaitReadable(socket_, end)) {
         std::uint8_t buffer[65536];
-        sockaddr_in from{};
-        socklen_t len = sizeof from;
-        const ssize_t n = ::recvfrom(fd_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &len);
+        hostos::Endpoint from;
+        std::optional<std::uint32_t> destination;
+        const long n = hostos::ReceiveDatagram(socket_, buffer, sizeof buffer, from, destination);
         if (n < 0) continue;  // e.g. a port-unreachable report
-        char text[INET_ADDRSTRLEN] = {};
-        ::inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);
-        return Datagram{Bytes(buffer, buffer + n), text, ntohs(from.sin_port)};
+        return Datagram{Bytes(buffer, buffer + n), hostos::FormatAddress(from.address), from.port};
     }
     return std::nullopt;
 }
@@ -168,37 +126,7 @@ std::vector<Datagram> UdpEndpoint::ReceiveUntilQuiet(std::chrono::milliseconds q
 }
 
 bool IcmpEcho(const std::string& address, std::chrono::milliseconds timeout) {
-    const int fd = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
-    if (fd < 0) return false;
-    const sockaddr_in to = Address(address, 0);
-    const auto id = static_cast<std::uint16_t>(::getpid() & 0xFFFF);
-    std::uint8_t request[16] = {ICMP_ECHO, 0, 0, 0};
-    wire::PutU16(request + 4, id);
-    wire::PutU16(request + 6, 1);
-    // The ICMP checksum is the ones' complement of the ones' complement sum.
-    std::uint32_t sum = 0;
-    for (std::size_t i = 0; i < sizeof request; i += 2) sum += wire::GetU16(request + i);
-    sum = (sum >> 16) + (sum & 0xFFFF);
-    sum += sum >> 16;
-    wire::PutU16(request + 2, static_cast<std::uint16_t>(~sum));
-    bool answered = false;
-    if (::sendto(fd, request, sizeof request, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to) > 0) {
-        const auto end = Clock::now() + timeout;
-        while (!answered && WaitFd(fd, POLLIN, end)) {
-            std::uint8_t reply[1500];
-            sockaddr_in from{};
-            socklen_t len = sizeof from;
-            const ssize_t n = ::recvfrom(fd, reply, sizeof reply, 0, reinterpret_cast<sockaddr*>(&from), &len);
-            if (n < 20) continue;
-            const std::size_t header = (reply[0] & 0x0Fu) * 4u;
-            if (static_cast<std::size_t>(n) < header + 8) continue;
-            const std::uint8_t* icmp = reply + header;
-            answered = from.sin_addr.s_addr == to.sin_addr.s_addr && icmp[0] == ICMP_ECHOREPLY &&
-                       wire::GetU16(icmp + 4) == id;
-        }
-    }
-    ::close(fd);
-    return answered;
+    return platform::IcmpEchoAnswered(address.c_str(), static_cast<std::uint32_t>(timeout.count()));
 }
 
 bool InPrivateNetns() {

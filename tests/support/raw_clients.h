@@ -1,4 +1,5 @@
-// Plain sockets for tests that talk to a module (or the simulator) byte by byte.
+// Plain sockets for tests that talk to a module (or the simulator) byte by byte,
+// over the programs' OS layer.
 #pragma once
 
 #include <chrono>
@@ -33,10 +34,9 @@ public:
     // True when the peer closed the connection within `timeout`.
     bool WaitClosed(std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));
     void Close();
-    int fd() const { return fd_; }
 
 private:
-    int fd_ = -1;
+    std::intptr_t socket_ = -1;
 };
 
 struct Datagram {
@@ -60,11 +60,10 @@ public:
     std::vector<Datagram> ReceiveUntilQuiet(std::chrono::milliseconds quiet);
 
 private:
-    int fd_ = -1;
+    std::intptr_t socket_ = -1;
 };
 
-// One ICMP echo to `address` (raw socket; needs root, as the tests are in their
-// private namespace); true when the reply came within `timeout`.
+// One ICMP echo to `address`; true when the reply came within `timeout`.
 bool IcmpEcho(const std::string& address, std::chrono::milliseconds timeout);
 
 // True when this process is in a private namespace made by run-in-netns.sh.

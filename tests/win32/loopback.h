@@ -1,9 +1,10 @@
-// Helpers of the socket cases: a message pump and raw Winsock peers on loopback.
+// Helpers of the socket cases: a message pump and a plain UDP peer on loopback over
+// the programs' OS layer (the TCP listener is tests/platform/test_listener.h).
 #pragma once
 
 #include <cstdint>
 
-#include "platform/win32/windows_api.h"
+#include "hostos/hostos.h"
 
 namespace kravent::wintest {
 
@@ -14,35 +15,19 @@ bool PumpUntil(bool (*done)(void*), void* context, std::uint32_t timeoutMs);
 // Dispatches messages for `spanMs` (to show that nothing more arrives).
 void PumpFor(std::uint32_t spanMs);
 
-// A listening TCP socket on 127.0.0.1 at a free port.
-class Listener {
-public:
-    Listener();
-    ~Listener();
-    int port() const { return port_; }
-    SOCKET Accept(std::uint32_t timeoutMs);  // INVALID_SOCKET on time-out
-    void Close();
-
-private:
-    SOCKET socket_ = INVALID_SOCKET;
-    int port_ = 0;
-};
-
 // A UDP socket on 127.0.0.1 (or any address) at a free port.
 class UdpPeer {
 public:
     explicit UdpPeer(bool anyAddress = false);
-    ~UdpPeer();
+    ~UdpPeer() { hostos::CloseSocket(socket_); }
     int port() const { return port_; }
     // Waits for one datagram; its length, or -1 on time-out. `from` gets the sender.
-    int Receive(char* buffer, int capacity, std::uint32_t timeoutMs, sockaddr_in* from);
-    bool SendTo(const sockaddr_in& to, const void* data, int length);
+    int Receive(char* buffer, int capacity, std::uint32_t timeoutMs, hostos::Endpoint* from);
+    bool SendTo(const hostos::Endpoint& to, const void* data, int length);
 
 private:
-    SOCKET socket_ = INVALID_SOCKET;
+    hostos::SocketHandle socket_ = hostos::kNoSocket;
     int port_ = 0;
 };
-
-bool WaitReadable(SOCKET socket, std::uint32_t timeoutMs);
 
 }  // namespace kravent::wintest

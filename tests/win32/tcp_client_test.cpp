@@ -5,10 +5,13 @@
 #include "platform/platform.h"
 #include "platform/win32/socket_window.h"
 #include "tests/win32/harness.h"
+#include "tests/platform/test_listener.h"
 #include "tests/win32/loopback.h"
 
 using namespace kravent::platform;
 using namespace kravent::wintest;
+using kravent::testing::Listener;
+using kravent::testing::Peer;
 
 namespace {
 
@@ -86,11 +89,11 @@ bool ReceivedAtLeast(void* context) {
 }
 
 // A client connected to `listener`, with the server side accepted.
-SOCKET Connect(TcpClient& client, Recorder& r, Listener& listener) {
-    CHECK(client.Open("127.0.0.1", listener.port()));
+Peer Connect(TcpClient& client, Recorder& r, Listener& listener) {
+    CHECK(client.Open("127.0.0.1", listener.Port()));
     CHECK(PumpUntilNotified(r, SocketNotification::Connected));
-    const SOCKET server = listener.Accept(10000);
-    CHECK(server != INVALID_SOCKET);
+    Peer server = listener.Accept(10000);
+    CHECK(server.Valid());
     return server;
 }
 
@@ -119,7 +122,7 @@ KRAVENT_CASE(TcpNotificationsRunOnTheOpeningThread) {
     Recorder r;
     TcpClient client(&OnNotify, &r);
     r.client = &client;
-    CHECK(client.Open("127.0.0.1", listener.port()));
+    CHECK(client.Open("127.0.0.1", listener.Port()));
     // Lookup and Connecting come at once, inside Open.
     CHECK(r.Count() == 2);
     CHECK(r.At(0).what == SocketNotification::Lookup);
@@ -127,10 +130,10 @@ KRAVENT_CASE(TcpNotificationsRunOnTheOpeningThread) {
     CHECK(!client.Active());
     CHECK(PumpUntilNotified(r, SocketNotification::Connected));
     CHECK(client.Active());
-    const SOCKET server = listener.Accept(10000);
-    CHECK(server != INVALID_SOCKET);
+    Peer server = listener.Accept(10000);
+    CHECK(server.Valid());
 
-    CHECK(send(server, "hello", 5, 0) == 5);
+    CHECK(server.SendText("hello"));
     CHECK(PumpUntil(&ReceivedAtLeast, &r, 10000));
     CHECK(std::memcmp(r.received, "hello", 5) == 0);
     CHECK(r.inNotification);
@@ -139,8 +142,7 @@ KRAVENT_CASE(TcpNotificationsRunOnTheOpeningThread) {
 
     CHECK(client.SendBuf("abc", 3) == 3);
     char echo[8] = {};
-    CHECK(WaitReadable(server, 10000));
-    CHECK(recv(server, echo, sizeof echo, 0) == 3);
+    CHECK(server.ReceiveAll(echo, 3, 10000));
     CHECK(std::memcmp(echo, "abc", 3) == 0);
 
     // Close reports the disconnection before it returns, and only once.
@@ -148,7 +150,7 @@ KRAVENT_CASE(TcpNotificationsRunOnTheOpeningThread) {
     CHECK(r.Occurrences(SocketNotification::Disconnected) == 1);
     CHECK(!client.Active());
     CHECK(client.SendBuf("abc", 3) == -1);
-    closesocket(server);
+    server.Close();
     PumpFor(200);
     CHECK(r.Occurrences(SocketNotification::Disconnected) == 1);
     CHECK(r.Occurrences(SocketNotification::Error) == 0);
@@ -159,9 +161,9 @@ KRAVENT_CASE(TcpPeerCloseRaisesDisconnectedAfterTheLastBytes) {
     Recorder r;
     TcpClient client(&OnNotify, &r);
     r.client = &client;
-    const SOCKET server = Connect(client, r, listener);
-    send(server, "bye!!", 5, 0);
-    closesocket(server);
+    Peer server = Connect(client, r, listener);
+    server.SendText("bye!!");
+    server.Close();
     CHECK(PumpUntilNotified(r, SocketNotification::Disconnected));
     CHECK(r.receivedCount == 5);  // handed on before the close
     CHECK(!client.Active());
@@ -174,7 +176,7 @@ KRAVENT_CASE(TcpRefusedConnectEndsInErrorAlone) {
     int freePort = 0;
     {
         Listener closed;
-        freePort = closed.port();
+        freePort = closed.Port();
     }
     Recorder r;
     TcpClient client(&OnNotify, &r);
@@ -193,14 +195,14 @@ KRAVENT_CASE(TcpOpenRefusesNamesBadPortsAndASecondOpen) {
     Listener listener;
     Recorder r;
     TcpClient client(&OnNotify, &r);
-    CHECK(!client.Open("localhost", listener.port()));
-    CHECK(!client.Open("127.0.0", listener.port()));
-    CHECK(!client.Open(nullptr, listener.port()));
+    CHECK(!client.Open("localhost", listener.Port()));
+    CHECK(!client.Open("127.0.0", listener.Port()));
+    CHECK(!client.Open(nullptr, listener.Port()));
     CHECK(!client.Open("127.0.0.1", 0));
     CHECK(!client.Open("127.0.0.1", 70000));
     CHECK(r.Count() == 0);  // nothing raised for an attempt never made
-    CHECK(client.Open("127.0.0.1", listener.port()));
-    CHECK(!client.Open("127.0.0.1", listener.port()));  // connecting already
+    CHECK(client.Open("127.0.0.1", listener.Port()));
+    CHECK(!client.Open("127.0.0.1", listener.Port()));  // connecting already
 }
 
 KRAVENT_CASE(TcpMessagesQueuedForADestroyedClientAreIgnored) {
@@ -208,9 +210,9 @@ KRAVENT_CASE(TcpMessagesQueuedForADestroyedClientAreIgnored) {
     Recorder r;
     auto* client = new TcpClient(&OnNotify, &r);
     r.client = client;
-    const SOCKET server = Connect(*client, r, listener);
-    send(server, "late", 4, 0);
-    closesocket(server);
+    Peer server = Connect(*client, r, listener);
+    server.SendText("late");
+    server.Close();
     // Wait until Winsock has posted its message, without dispatching it.
     MSG queued;
     const auto limit = SteadyMilliseconds() + 10000;
@@ -232,14 +234,14 @@ KRAVENT_CASE(TcpClientMayBeDestroyedInItsOwnNotification) {
     Listener listener;
     Recorder r;
     r.client = new TcpClient(&OnNotify, &r);
-    const SOCKET server = Connect(*r.client, r, listener);
+    Peer server = Connect(*r.client, r, listener);
     r.destroyOnRead = true;
-    send(server, "first", 5, 0);
+    server.SendText("first");
     CHECK(PumpUntil(&ReceivedAtLeast, &r, 10000));
     CHECK(r.client == nullptr);
     const int after = r.Count();
-    send(server, "more", 4, 0);
-    closesocket(server);
+    server.SendText("more");
+    server.Close();
     PumpFor(300);
     CHECK(r.Count() == after);
 }
@@ -248,11 +250,9 @@ KRAVENT_CASE(TcpFailingSendRaisesErrorThenDisconnectedOnTheSender) {
     Listener listener;
     Recorder r;
     TcpClient client(&OnNotify, &r);
-    const SOCKET server = Connect(client, r, listener);
+    Peer server = Connect(client, r, listener);
     // A reset from the peer; the test thread does not dispatch, so only the sender learns of it.
-    const linger abort{1, 0};
-    setsockopt(server, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
-    closesocket(server);
+    server.Reset();
     FailingSender sender(client);
     CHECK(sender.done.Wait(30000) == WaitResult::Signaled);
     const int errorAt = r.Count() - 2;

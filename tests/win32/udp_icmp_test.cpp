@@ -1,4 +1,4 @@
-// UDP with a raw Winsock peer on loopback, and the ICMP echo.
+// UDP with a plain peer on loopback, and the ICMP echo.
 #include <cstring>
 
 #include "platform/platform.h"
@@ -15,7 +15,7 @@ KRAVENT_CASE(UdpExchangesDatagramsWithTheirSender) {
     CHECK(!udp.Open());  // open already
     CHECK(udp.SendTo("127.0.0.1", peer.port(), "ping", 4));
     char buffer[64];
-    sockaddr_in from{};
+    kravent::hostos::Endpoint from;
     CHECK(peer.Receive(buffer, sizeof buffer, 10000, &from) == 4);
     CHECK(std::memcmp(buffer, "ping", 4) == 0);
 
@@ -34,7 +34,7 @@ KRAVENT_CASE(UdpCutsALongDatagramToTheBuffer) {
     CHECK(udp.Open());
     CHECK(udp.SendTo("127.0.0.1", peer.port(), "x", 1));
     char buffer[128];
-    sockaddr_in from{};
+    kravent::hostos::Endpoint from;
     CHECK(peer.Receive(buffer, sizeof buffer, 10000, &from) == 1);
     char longer[100];
     for (int i = 0; i < 100; ++i) longer[i] = static_cast<char>(i);
@@ -75,7 +75,7 @@ KRAVENT_CASE(UdpPortUnreachableAndSilenceGiveZero) {
     // The socket still works afterwards.
     UdpPeer peer;
     CHECK(udp.SendTo("127.0.0.1", peer.port(), "x", 1));
-    sockaddr_in from{};
+    kravent::hostos::Endpoint from;
     CHECK(peer.Receive(buffer, sizeof buffer, 10000, &from) == 1);
     CHECK(peer.SendTo(from, "ok", 2));
     CHECK(udp.ReceiveFrom(buffer, sizeof buffer, 10000, sender, sizeof sender, &port) == 2);
@@ -109,7 +109,7 @@ KRAVENT_CASE(UdpBroadcastReachesAListener) {
     CHECK(udp.Open());
     CHECK(udp.SendTo("255.255.255.255", peer.port(), "all", 3));
     char buffer[16];
-    sockaddr_in from{};
+    kravent::hostos::Endpoint from;
     CHECK(peer.Receive(buffer, sizeof buffer, 10000, &from) == 3);
 }
 

@@ -1,16 +1,8 @@
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <io.h>
 #include <windows.h>
 
-#include "cli/os_services.h"
+#include "hostos/hostos.h"
 
-namespace kravent::cli {
-
-void PrepareConsole() { SetConsoleOutputCP(CP_UTF8); }
-
-bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+namespace kravent::hostos {
 
 // The DLL writes its log beside itself.
 std::string LibraryLogDirectory() {
@@ -24,4 +16,4 @@ std::string LibraryLogDirectory() {
     return separator == std::string::npos ? std::string() : file.substr(0, separator + 1);
 }
 
-}  // namespace kravent::cli
+}  // namespace kravent::hostos

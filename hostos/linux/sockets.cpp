@@ -1,5 +1,6 @@
-// The simulator's sockets on POSIX: poll for the waits, an eventfd for the wake signal.
+// Sockets on POSIX: poll for the waits, an eventfd for the wake signal.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -11,25 +12,20 @@
 #include <cerrno>
 #include <cstring>
 
-#include "sim/socket_util.h"
+#include "hostos/hostos.h"
 
-namespace kravent::sim {
+namespace kravent::hostos {
 
 namespace {
 
 int Fd(SocketHandle socket) { return static_cast<int>(socket); }
 
-bool MakeAddress(const std::string& address, std::uint16_t port, sockaddr_in& out, std::string& error) {
-    const std::optional<std::uint32_t> host = BindableAddress(address);
-    if (!host) {
-        error = "not an IPv4 address: " + address;
-        return false;
-    }
-    std::memset(&out, 0, sizeof out);
+sockaddr_in MakeSockaddr(const Endpoint& endpoint) {
+    sockaddr_in out{};
     out.sin_family = AF_INET;
-    out.sin_port = htons(port);
-    out.sin_addr.s_addr = htonl(*host);
-    return true;
+    out.sin_port = htons(endpoint.port);
+    out.sin_addr.s_addr = htonl(endpoint.address);
+    return out;
 }
 
 Endpoint FromSockaddr(const sockaddr_in& address) { return {ntohl(address.sin_addr.s_addr), ntohs(address.sin_port)}; }
@@ -80,28 +76,61 @@ std::optional<std::uint32_t> WaitReadable(std::span<const SocketHandle> sockets,
     }
 }
 
-SocketHandle OpenTcpListener(const std::string& address, std::uint16_t port, std::string& error) {
-    sockaddr_in sa{};
-    if (!MakeAddress(address, port, sa, error)) return kNoSocket;
+std::optional<std::uint32_t> ParseAddress(const std::string& text) {
+    in_addr address{};
+    if (::inet_pton(AF_INET, text.c_str(), &address) != 1) return std::nullopt;
+    return ntohl(address.s_addr);
+}
+
+SocketHandle OpenTcpSocket(const Endpoint& local, std::string& error) {
+    const sockaddr_in sa = MakeSockaddr(local);
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return Fail(fd, error, "socket");
     SetOption(fd, SOL_SOCKET, SO_REUSEADDR);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0)
-        return Fail(fd, error, "bind TCP " + address + ":" + std::to_string(port));
-    if (::listen(fd, 16) != 0) return Fail(fd, error, "listen");
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0)
+        return Fail(fd, error, "bind TCP " + FormatEndpoint(local));
     return fd;
 }
 
-SocketHandle OpenUdpSocket(const std::string& address, std::uint16_t port, bool shared, std::string& error) {
-    sockaddr_in sa{};
-    if (!MakeAddress(address, port, sa, error)) return kNoSocket;
+SocketHandle OpenTcpListener(const Endpoint& local, std::string& error) {
+    const SocketHandle fd = OpenTcpSocket(local, error);
+    if (fd == kNoSocket) return fd;
+    if (::listen(Fd(fd), 16) != 0) return Fail(Fd(fd), error, "listen");
+    return fd;
+}
+
+SocketHandle OpenUdpSocket(const Endpoint& local, bool shared, std::string& error) {
+    const sockaddr_in sa = MakeSockaddr(local);
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return Fail(fd, error, "socket");
     SetOption(fd, SOL_SOCKET, SO_BROADCAST);
     SetOption(fd, IPPROTO_IP, IP_PKTINFO);
     if (shared) SetOption(fd, SOL_SOCKET, SO_REUSEADDR);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0)
-        return Fail(fd, error, "bind UDP " + address + ":" + std::to_string(port));
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0)
+        return Fail(fd, error, "bind UDP " + FormatEndpoint(local));
+    return fd;
+}
+
+// Connects without blocking, to bound the wait, and then blocks again.
+SocketHandle ConnectTcp(const Endpoint& peer, int timeoutMs) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) return kNoSocket;
+    const sockaddr_in sa = MakeSockaddr(peer);
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
+        int error = errno;
+        if (error == EINPROGRESS) {
+            pollfd p{fd, POLLOUT, 0};
+            int n = 0;
+            while ((n = ::poll(&p, 1, timeoutMs)) < 0 && errno == EINTR) {}
+            socklen_t length = sizeof error;
+            if (n > 0) ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
+        }
+        if (error != 0) {
+            ::close(fd);
+            return kNoSocket;
+        }
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
 
@@ -117,12 +146,20 @@ void CloseSocket(SocketHandle& socket) {
     socket = kNoSocket;
 }
 
+void ResetConnection(SocketHandle& socket) {
+    const linger abort{1, 0};
+    if (socket >= 0) ::setsockopt(Fd(socket), SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    CloseSocket(socket);
+}
+
 SocketHandle AcceptConnection(SocketHandle listener) {
     const int fd = ::accept4(Fd(listener), nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) return kNoSocket;
     SetOption(fd, IPPROTO_TCP, TCP_NODELAY);
     return fd;
 }
+
+void SendWithoutDelay(SocketHandle socket) { SetOption(Fd(socket), IPPROTO_TCP, TCP_NODELAY); }
 
 void ShutdownSocket(SocketHandle socket) { ::shutdown(Fd(socket), SHUT_RDWR); }
 
@@ -154,8 +191,7 @@ std::uint32_t SourceAddressToward(const Endpoint& peer) {
     return source;
 }
 
-// A blocking recv, which ShutdownSocket ends.
-long Receive(SocketHandle socket, const WakeSignal&, std::uint8_t* buffer, std::size_t capacity) {
+long ReceiveAvailable(SocketHandle socket, std::uint8_t* buffer, std::size_t capacity) {
     for (;;) {
         const ssize_t n = ::recv(Fd(socket), buffer, capacity, 0);
         if (n < 0 && errno == EINTR) continue;
@@ -163,17 +199,17 @@ long Receive(SocketHandle socket, const WakeSignal&, std::uint8_t* buffer, std::
     }
 }
 
-bool SendAll(SocketHandle socket, const std::uint8_t* data, std::size_t size, std::size_t piece) {
-    if (piece > 0) SetOption(Fd(socket), IPPROTO_TCP, TCP_NODELAY);
-    while (size > 0) {
-        const std::size_t chunk = piece > 0 && piece < size ? piece : size;
-        const ssize_t n = ::send(Fd(socket), data, chunk, MSG_NOSIGNAL);
+// A blocking recv, which ShutdownSocket ends.
+long Receive(SocketHandle socket, const WakeSignal&, std::uint8_t* buffer, std::size_t capacity) {
+    return ReceiveAvailable(socket, buffer, capacity);
+}
+
+long SendSome(SocketHandle socket, const std::uint8_t* data, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::send(Fd(socket), data, size, MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
+        return static_cast<long>(n);
     }
-    return true;
 }
 
 long ReceiveDatagram(SocketHandle socket, std::uint8_t* buffer, std::size_t capacity, Endpoint& from,
@@ -205,7 +241,8 @@ bool SendDatagram(SocketHandle socket, const std::uint8_t* data, std::size_t siz
     address.sin_family = AF_INET;
     address.sin_port = htons(to.port);
     address.sin_addr.s_addr = htonl(to.address);
-    return ::sendto(Fd(socket), data, size, 0, reinterpret_cast<sockaddr*>(&address), sizeof address) > 0;
+    return ::sendto(Fd(socket), data, size, 0, reinterpret_cast<sockaddr*>(&address), sizeof address) ==
+           static_cast<ssize_t>(size);
 }
 
-}  // namespace kravent::sim
+}  // namespace kravent::hostos

@@ -1,8 +1,8 @@
-#include "cli/wakeup.h"
+#include "hostos/hostos.h"
 
 #include <condition_variable>
 
-namespace kravent::cli {
+namespace kravent::hostos {
 
 struct Wakeup::Impl {
     std::condition_variable changed;
@@ -17,4 +17,4 @@ bool Wakeup::Wait(std::unique_lock<std::mutex>& lock, std::chrono::milliseconds 
     return impl_->changed.wait_for(lock, limit, ready);
 }
 
-}  // namespace kravent::cli
+}  // namespace kravent::hostos

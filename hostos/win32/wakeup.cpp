@@ -1,11 +1,8 @@
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 
-#include "cli/wakeup.h"
+#include "hostos/hostos.h"
 
-namespace kravent::cli {
+namespace kravent::hostos {
 
 struct Wakeup::Impl {
     HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);  // auto-reset
@@ -34,4 +31,4 @@ bool Wakeup::Wait(std::unique_lock<std::mutex>& lock, std::chrono::milliseconds 
     }
 }
 
-}  // namespace kravent::cli
+}  // namespace kravent::hostos

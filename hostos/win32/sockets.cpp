@@ -1,11 +1,5 @@
-// The simulator's sockets on Winsock: select for the waits, and for the wake signal a
+// Sockets on Winsock: select for the waits, and for the wake signal a
 // UDP socket on loopback that sends itself one byte.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <mswsock.h>
@@ -14,9 +8,9 @@
 #include <array>
 #include <cstring>
 
-#include "sim/socket_util.h"
+#include "hostos/hostos.h"
 
-namespace kravent::sim {
+namespace kravent::hostos {
 
 namespace {
 
@@ -54,13 +48,7 @@ void SetOption(SOCKET socket, int level, int name) {
     setsockopt(socket, level, name, reinterpret_cast<const char*>(&on), sizeof on);
 }
 
-SocketHandle OpenBound(int type, const std::string& address, std::uint16_t port, int reuse, bool broadcast,
-                       std::string& error) {
-    const std::optional<std::uint32_t> host = BindableAddress(address);
-    if (!host) {
-        error = "not an IPv4 address: " + address;
-        return kNoSocket;
-    }
+SocketHandle OpenBound(int type, const Endpoint& local, int reuse, bool broadcast, std::string& error) {
     if (!StartWinsock()) {
         error = "Winsock did not start";
         return kNoSocket;
@@ -72,10 +60,9 @@ SocketHandle OpenBound(int type, const std::string& address, std::uint16_t port,
         SetOption(s, SOL_SOCKET, SO_BROADCAST);
         SetOption(s, IPPROTO_IP, IP_PKTINFO);
     }
-    const sockaddr_in sa = MakeSockaddr(*host, port);
+    const sockaddr_in sa = MakeSockaddr(local.address, local.port);
     if (bind(s, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0)
-        return Fail(s, error, std::string(type == SOCK_STREAM ? "bind TCP " : "bind UDP ") + address + ":" +
-                                  std::to_string(port));
+        return Fail(s, error, std::string(type == SOCK_STREAM ? "bind TCP " : "bind UDP ") + FormatEndpoint(local));
     return Handle(s);
 }
 
@@ -134,16 +121,53 @@ std::optional<std::uint32_t> WaitReadable(std::span<const SocketHandle> sockets,
     return result;
 }
 
-SocketHandle OpenTcpListener(const std::string& address, std::uint16_t port, std::string& error) {
-    // Exclusive, so that a second simulator on the same port fails as on Linux.
-    const SocketHandle s = OpenBound(SOCK_STREAM, address, port, SO_EXCLUSIVEADDRUSE, false, error);
+std::optional<std::uint32_t> ParseAddress(const std::string& text) {
+    in_addr address{};
+    if (inet_pton(AF_INET, text.c_str(), &address) != 1) return std::nullopt;
+    return ntohl(address.s_addr);
+}
+
+// Exclusive, so that a second simulator on the same port fails as on Linux.
+SocketHandle OpenTcpSocket(const Endpoint& local, std::string& error) {
+    return OpenBound(SOCK_STREAM, local, SO_EXCLUSIVEADDRUSE, false, error);
+}
+
+SocketHandle OpenTcpListener(const Endpoint& local, std::string& error) {
+    const SocketHandle s = OpenTcpSocket(local, error);
     if (s == kNoSocket) return s;
     if (listen(Native(s), 16) != 0) return Fail(Native(s), error, "listen");
     return s;
 }
 
-SocketHandle OpenUdpSocket(const std::string& address, std::uint16_t port, bool shared, std::string& error) {
-    return OpenBound(SOCK_DGRAM, address, port, shared ? SO_REUSEADDR : SO_EXCLUSIVEADDRUSE, true, error);
+SocketHandle OpenUdpSocket(const Endpoint& local, bool shared, std::string& error) {
+    return OpenBound(SOCK_DGRAM, local, shared ? SO_REUSEADDR : SO_EXCLUSIVEADDRUSE, true, error);
+}
+
+// Connects without blocking, to bound the wait, and then blocks again.
+SocketHandle ConnectTcp(const Endpoint& peer, int timeoutMs) {
+    if (!StartWinsock()) return kNoSocket;
+    const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s == INVALID_SOCKET) return kNoSocket;
+    u_long nonBlocking = 1;
+    ioctlsocket(s, FIONBIO, &nonBlocking);
+    const sockaddr_in to = MakeSockaddr(peer.address, peer.port);
+    bool connected = connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0;
+    if (!connected && WSAGetLastError() == WSAEWOULDBLOCK) {
+        fd_set writable;
+        fd_set failed;
+        FD_ZERO(&writable);
+        FD_ZERO(&failed);
+        FD_SET(s, &writable);
+        FD_SET(s, &failed);
+        timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+        connected = select(0, nullptr, &writable, &failed, &limit) > 0 && FD_ISSET(s, &writable) != 0;
+    }
+    nonBlocking = 0;
+    if (!connected || ioctlsocket(s, FIONBIO, &nonBlocking) != 0) {
+        closesocket(s);
+        return kNoSocket;
+    }
+    return Handle(s);
 }
 
 std::uint16_t BoundPort(SocketHandle socket) {
@@ -158,12 +182,21 @@ void CloseSocket(SocketHandle& socket) {
     socket = kNoSocket;
 }
 
+void ResetConnection(SocketHandle& socket) {
+    const linger abort{1, 0};
+    if (socket != kNoSocket)
+        setsockopt(Native(socket), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
+    CloseSocket(socket);
+}
+
 SocketHandle AcceptConnection(SocketHandle listener) {
     const SOCKET s = accept(Native(listener), nullptr, nullptr);
     if (s == INVALID_SOCKET) return kNoSocket;
     SetOption(s, IPPROTO_TCP, TCP_NODELAY);
     return Handle(s);
 }
+
+void SendWithoutDelay(SocketHandle socket) { SetOption(Native(socket), IPPROTO_TCP, TCP_NODELAY); }
 
 void ShutdownSocket(SocketHandle socket) { shutdown(Native(socket), SD_BOTH); }
 
@@ -193,23 +226,20 @@ std::uint32_t SourceAddressToward(const Endpoint& peer) {
     return source;
 }
 
-// A blocking recv is not sure to end on shutdown: the wait for bytes watches `stop` too.
-long Receive(SocketHandle socket, const WakeSignal& stop, std::uint8_t* buffer, std::size_t capacity) {
-    if (WaitReadable(socket, stop) != WaitOutcome::Readable) return -1;
+long ReceiveAvailable(SocketHandle socket, std::uint8_t* buffer, std::size_t capacity) {
     const int size = static_cast<int>(std::min<std::size_t>(capacity, 1 << 30));
     return recv(Native(socket), reinterpret_cast<char*>(buffer), size, 0);
 }
 
-bool SendAll(SocketHandle socket, const std::uint8_t* data, std::size_t size, std::size_t piece) {
-    if (piece > 0) SetOption(Native(socket), IPPROTO_TCP, TCP_NODELAY);
-    while (size > 0) {
-        const std::size_t chunk = std::min<std::size_t>(piece > 0 && piece < size ? piece : size, 1 << 30);
-        const int n = send(Native(socket), reinterpret_cast<const char*>(data), static_cast<int>(chunk), 0);
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
+// A blocking recv is not sure to end on shutdown: the wait for bytes watches `stop` too.
+long Receive(SocketHandle socket, const WakeSignal& stop, std::uint8_t* buffer, std::size_t capacity) {
+    if (WaitReadable(socket, stop) != WaitOutcome::Readable) return -1;
+    return ReceiveAvailable(socket, buffer, capacity);
+}
+
+long SendSome(SocketHandle socket, const std::uint8_t* data, std::size_t size) {
+    const int chunk = static_cast<int>(std::min<std::size_t>(size, 1 << 30));
+    return send(Native(socket), reinterpret_cast<const char*>(data), chunk, 0);
 }
 
 long ReceiveDatagram(SocketHandle socket, std::uint8_t* buffer, std::size_t capacity, Endpoint& from,
@@ -251,7 +281,7 @@ long ReceiveDatagram(SocketHandle socket, std::uint8_t* buffer, std::size_t capa
 bool SendDatagram(SocketHandle socket, const std::uint8_t* data, std::size_t size, const Endpoint& to) {
     const sockaddr_in address = MakeSockaddr(to.address, to.port);
     return sendto(Native(socket), reinterpret_cast<const char*>(data), static_cast<int>(size), 0,
-                  reinterpret_cast<const sockaddr*>(&address), sizeof address) > 0;
+                  reinterpret_cast<const sockaddr*>(&address), sizeof address) == static_cast<int>(size);
 }
 
-}  // namespace kravent::sim
+}  // namespace kravent::hostos

@@ -1,23 +1,12 @@
-#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "sim/os_services.h"
+#include "hostos/hostos.h"
 
 extern char** environ;
 
-namespace kravent::sim {
-
-namespace {
-sigset_t StopSignals() {
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
-    return set;
-}
-}  // namespace
+namespace kravent::hostos {
 
 int RunProgram(const std::vector<std::string>& args) {
     std::vector<std::string> copies = args;
@@ -31,21 +20,9 @@ int RunProgram(const std::vector<std::string>& args) {
     return WEXITSTATUS(status);
 }
 
-// The stop signals are blocked in every thread, so that only sigwait takes them.
-void CatchStopRequests() {
-    const sigset_t set = StopSignals();
-    pthread_sigmask(SIG_BLOCK, &set, nullptr);
-}
-
-void WaitForStopRequest() {
-    const sigset_t set = StopSignals();
-    int signal = 0;
-    while (sigwait(&set, &signal) != 0) {}
-}
-
 void WriteReadyLine(int fd) {
     [[maybe_unused]] const ssize_t n = ::write(fd, "ready\n", 6);
     ::close(fd);
 }
 
-}  // namespace kravent::sim
+}  // namespace kravent::hostos

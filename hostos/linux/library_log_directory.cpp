@@ -1,17 +1,12 @@
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include <filesystem>
 
 #include "Vorn-KRAVENT_DLLInterface.h"
-#include "cli/os_services.h"
+#include "hostos/hostos.h"
 #include "platform/platform.h"
 
-namespace kravent::cli {
-
-void PrepareConsole() {}
-
-bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+namespace kravent::hostos {
 
 std::string LibraryLogDirectory() {
     Dl_info info{};
@@ -23,4 +18,4 @@ std::string LibraryLogDirectory() {
     return platform::LogDirectory(library.parent_path().string() + "/");
 }
 
-}  // namespace kravent::cli
+}  // namespace kravent::hostos
