@@ -16,10 +16,11 @@ enum class FrameFailure : std::uint8_t {
     ChecksumError,  // a rebuilt frame's checksum did not match; the frame is dropped
 };
 
-// How far one call of FrameReassembler::Take went.
-struct FrameStep {
+// How far one call of Take went, with its failure told as `Failure`.
+template <typename Failure>
+struct TakeStep {
     std::size_t taken = 0;  // bytes consumed
-    FrameFailure failure = FrameFailure::None;
+    Failure failure = Failure::None;
     // FrameTooLong: the announced payload length; ChecksumError: the errors so far.
     std::int32_t number = 0;
     // A whole frame ended with this step (with a matching checksum unless failure is
@@ -27,6 +28,7 @@ struct FrameStep {
     const std::uint8_t* frame = nullptr;
     std::size_t frameLength = 0;
 };
+using FrameStep = TakeStep<FrameFailure>;
 
 // What a refused header or a failed checksum does to the frame boundaries.
 enum class Realignment : std::uint8_t {

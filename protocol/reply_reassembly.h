@@ -14,25 +14,16 @@
 
 namespace kravent {
 
+// The failures of the reassembly, and those of decoding a read answer.
 enum class ReplyFailure : std::uint8_t {
     None,
-    FrameTooLong,     // a header announced more than the frame buffer holds; it is refused
-    ChecksumError,    // a rebuilt frame's checksum did not match; the frame is dropped
+    FrameTooLong,     // as FrameFailure::FrameTooLong
+    ChecksumError,    // as FrameFailure::ChecksumError
     UnknownRegister,  // a read answer named an address that is not readable; the rest is not decoded
     ValueIncomplete,  // a read answer's last value ran into the checksum; it is not decoded
 };
 
-// How far one call of ReplyReassembler::Take went.
-struct ReplyStep {
-    std::size_t taken = 0;  // bytes consumed
-    ReplyFailure failure = ReplyFailure::None;
-    // FrameTooLong: the announced payload length; ChecksumError: the errors so far.
-    std::int32_t number = 0;
-    // A whole frame ended with this step (with a matching checksum unless failure is
-    // ChecksumError): header and payload, valid until the next Take.
-    const std::uint8_t* frame = nullptr;
-    std::size_t frameLength = 0;
-};
+using ReplyStep = TakeStep<ReplyFailure>;
 
 // Decodes the items of a read answer (header and payload, `frameLength` bytes) into
 // `record`, setting each decoded register's Received flag.
