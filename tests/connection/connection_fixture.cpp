@@ -54,6 +54,15 @@ void Connection::OpenConnected() {
     ASSERT_TRUE(host.WaitEvent(VORN_KRAVENT_STATE_CONNECTED));
 }
 
+void Connection::OpenAndLetTheModuleClose() {
+    module->GetFaults().closeAfterExchanges = 1;
+    ASSERT_NO_FATAL_FAILURE(OpenConnected());
+    ASSERT_TRUE(Vorn_KRAVENT_Read_VOLTAGE(false, com));
+    ASSERT_TRUE(Vorn_KRAVENT_SendData_MAINPORT(com));
+    ASSERT_TRUE(host.WaitEvent(VORN_KRAVENT_STATE_NOT_CONNECTED));
+    EXPECT_EQ(Vorn_KRAVENT_GetStateCommunication(com), VORN_KRAVENT_STATE_NOT_CONNECTED);
+}
+
 std::vector<std::vector<std::uint8_t>> Connection::TcpFrameBytes() {
     std::vector<std::vector<std::uint8_t>> out;
     for (const auto& f : module->ReceivedFrames())

@@ -37,6 +37,9 @@ protected:
     // Opens the connection and waits for Com_Event 1.
     void OpenConnected();
     bool Open();
+    // Opens the connection, has the module close it after one exchange and waits for
+    // Com_Event 0.
+    void OpenAndLetTheModuleClose();
     // Frames the module received over TCP, and their bytes.
     std::size_t TcpFrames() { return module->GetCounters().tcpFrames; }
     std::vector<std::vector<std::uint8_t>> TcpFrameBytes();

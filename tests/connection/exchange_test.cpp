@@ -126,12 +126,7 @@ TEST_F(ExchangeWithoutSocket, EveryTriggerReportsTheInactiveSocketAndTheSenderLi
 }
 
 TEST_F(Exchange, AfterTheModuleClosedSendsReportTheDeadSocket) {
-    module->GetFaults().closeAfterExchanges = 1;
-    OpenConnected();
-    ASSERT_TRUE(Vorn_KRAVENT_Read_VOLTAGE(false, com));
-    ASSERT_TRUE(Vorn_KRAVENT_SendData_MAINPORT(com));
-    ASSERT_TRUE(host.WaitEvent(VORN_KRAVENT_STATE_NOT_CONNECTED));
-    EXPECT_EQ(Vorn_KRAVENT_GetStateCommunication(com), VORN_KRAVENT_STATE_NOT_CONNECTED);
+    ASSERT_NO_FATAL_FAILURE(OpenAndLetTheModuleClose());
     const auto trigger = [&] { return Vorn_KRAVENT_Read_VOLTAGE(false, com) && Vorn_KRAVENT_SendData_MAINPORT(com); };
     for (int round = 0; round < 2; ++round) {
         Vorn_KRAVENT_GetLastError(nullptr, nullptr);  // overwrites the last error with its own

@@ -69,12 +69,7 @@ TEST_F(Lifetime, StateIsConnectingThenConnectedAndCloseReportsZeroBeforeItReturn
 }
 
 TEST_F(Lifetime, ModuleClosingReportsZero) {
-    module->GetFaults().closeAfterExchanges = 1;
-    OpenConnected();
-    ASSERT_TRUE(Vorn_KRAVENT_Read_VOLTAGE(false, com));
-    ASSERT_TRUE(Vorn_KRAVENT_SendData_MAINPORT(com));
-    ASSERT_TRUE(host.WaitEvent(VORN_KRAVENT_STATE_NOT_CONNECTED));
-    EXPECT_EQ(Vorn_KRAVENT_GetStateCommunication(com), VORN_KRAVENT_STATE_NOT_CONNECTED);
+    ASSERT_NO_FATAL_FAILURE(OpenAndLetTheModuleClose());
     EXPECT_NE(com, nullptr) << "the handle stays valid until closed";
 }
 
