@@ -141,8 +141,7 @@ void TcpService::Serve(Connection& connection, int id) {
         if (n <= 0) break;
         logic_.AdvanceMotor();
         bool answered = false;
-        const FrameFailures failed =
-            TakeFrames(framer, input.data(), static_cast<std::size_t>(n), [&](const std::uint8_t* frame, std::size_t size) {
+        const auto onFrame = [&](const std::uint8_t* frame, std::size_t size) {
             log_.AddFrame(id, frame, size);
             if (trace_) trace_->Frame(module_, true, false, peer, frame, size);
             if (faults_.silent.load() || !open) return;
@@ -154,7 +153,8 @@ void TcpService::Serve(Connection& connection, int id) {
                 logic_.AnswerTcpFrame(frame, size, output.data() + pending, output.size() - pending, reachedAt);
             pending += answerSize;
             answered = answered || answerSize > 0;
-        });
+        };
+        const FrameFailures failed = TakeFrames(framer, input.data(), static_cast<std::size_t>(n), onFrame);
         log_.AddChecksumErrors(failed.checksumErrors, failed.tooLong);
         if (!answered || !open) continue;
         ++heldAnswers;
