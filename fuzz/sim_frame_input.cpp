@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "protocol/frame.h"
-#include "sim/frame_assembler.h"
+#include "protocol/frame_reassembly.h"
 #include "sim/module_logic.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -21,11 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool udp = (data[0] & 0x80) != 0;
     clock.Advance(data[0]);
     logic.AdvanceMotor();
-    sim::FrameAssembler assembler;
+    FrameReassembler framer(Realignment::Keep);
     static std::uint8_t out[2 * wire::kMaxFrameSize];
     for (std::size_t at = 1; at < size; at += piece) {
         const std::size_t n = size - at < piece ? size - at : piece;
-        assembler.Feed(data + at, n, [&](const std::uint8_t* frame, std::size_t frameSize) {
+        TakeFrames(framer, data + at, n, [&](const std::uint8_t* frame, std::size_t frameSize) {
             if (!wire::ChecksumMatches(frame, frameSize - 8)) std::abort();
             sim::AddressChange change;
             const std::size_t answer = udp ? logic.AnswerUdpFrame(frame, frameSize, out, sizeof out, change)

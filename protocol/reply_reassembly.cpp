@@ -67,66 +67,12 @@ ReplyFailure DecodeAnswerFrame(const std::uint8_t* frame, std::size_t frameLengt
     return ReplyFailure::None;
 }
 
-void ReplyReassembler::Reset() {
-    fill_ = 0;
-    inBody_ = false;
-    wanted_ = wire::kHeaderSize;
-}
-
-bool ReplyReassembler::LooksLikeFrameStart() const {
-    // Every frame of the main port has a type below 0x100 and a second word of 0.
-    return frame_[0] == 0 && wire::GetU16(frame_ + 2) == wire::kMainPortWord;
-}
-
-void ReplyReassembler::SlideHeader() {
-    std::copy(frame_ + 1, frame_ + wire::kHeaderSize, frame_);
-    fill_ = wire::kHeaderSize - 1;
-    wanted_ = 1;
-}
-
 ReplyStep ReplyReassembler::Take(const std::uint8_t* bytes, std::size_t count) {
-    ReplyStep step;
-    std::size_t& i = step.taken;
-    while (i < count) {
-        frame_[fill_++] = bytes[i++];
-        if (--wanted_ != 0) continue;
-
-        const std::size_t payload = wire::GetU16(frame_ + 4);
-        if (!inBody_) {
-            const bool tooLong = payload > kMaxPayload;
-            if (tooLong || (resynchronising_ && !LooksLikeFrameStart())) {
-                // The stream has lost its frame boundaries: the next byte is tried as the
-                // start of a header instead of waiting for (or skipping) the bytes that a
-                // wrong length announced. One lost stretch is reported once.
-                const bool report = tooLong && !resynchronising_;
-                SlideHeader();
-                resynchronising_ = true;
-                if (!report) continue;
-                step.failure = ReplyFailure::FrameTooLong;
-                step.number = static_cast<std::int32_t>(payload);
-                return step;
-            }
-            wanted_ = payload + wire::kChecksumSize;
-            inBody_ = true;
-            continue;
-        }
-        const std::size_t length = payload + wire::kHeaderSize;
-        step.frame = frame_;
-        step.frameLength = length;
-        // A checksum that fails may mean a length that lied: the next header must then
-        // look like the start of a frame.
-        resynchronising_ = !wire::ChecksumMatches(frame_, payload);
-        if (resynchronising_) {
-            step.failure = ReplyFailure::ChecksumError;
-            step.number = ++checksumErrors_;
-        }
-        // The frame stays readable in frame_ until the next Take overwrites it.
-        fill_ = 0;
-        inBody_ = false;
-        wanted_ = wire::kHeaderSize;
-        return step;
-    }
-    return step;
+    const FrameStep step = FrameReassembler::Take(bytes, count);
+    ReplyFailure failure = ReplyFailure::None;
+    if (step.failure == FrameFailure::FrameTooLong) failure = ReplyFailure::FrameTooLong;
+    if (step.failure == FrameFailure::ChecksumError) failure = ReplyFailure::ChecksumError;
+    return {step.taken, failure, step.number, step.frame, step.frameLength};
 }
 
 }  // namespace kravent

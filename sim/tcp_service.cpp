@@ -4,7 +4,7 @@
 #include <array>
 
 #include "protocol/frame.h"
-#include "sim/frame_assembler.h"
+#include "protocol/frame_reassembly.h"
 
 namespace kravent::sim {
 
@@ -125,7 +125,7 @@ bool TcpService::SendAnswer(SocketHandle fd, const Endpoint& peer, const std::ui
 
 void TcpService::Serve(Connection& connection, int id) {
     SocketHandle fd = connection.fd;  // set before this thread started; only this thread clears it
-    FrameAssembler assembler;
+    FrameReassembler framer(Realignment::Keep);
     std::array<std::uint8_t, 2048> input{};
     // Room for several answers, so that merged answers still fit one send.
     std::array<std::uint8_t, 4 * wire::kMaxFrameSize> output{};
@@ -140,10 +140,8 @@ void TcpService::Serve(Connection& connection, int id) {
         const long n = Receive(fd, stop_, input.data(), input.size());
         if (n <= 0) break;
         logic_.AdvanceMotor();
-        const std::size_t errorsBefore = assembler.checksumErrors();
-        const std::size_t oversizedBefore = assembler.oversizedFrames();
         bool answered = false;
-        assembler.Feed(input.data(), static_cast<std::size_t>(n), [&](const std::uint8_t* frame, std::size_t size) {
+        const auto onFrame = [&](const std::uint8_t* frame, std::size_t size) {
             log_.AddFrame(id, frame, size);
             if (trace_) trace_->Frame(module_, true, false, peer, frame, size);
             if (faults_.silent.load() || !open) return;
@@ -155,8 +153,9 @@ void TcpService::Serve(Connection& connection, int id) {
                 logic_.AnswerTcpFrame(frame, size, output.data() + pending, output.size() - pending, reachedAt);
             pending += answerSize;
             answered = answered || answerSize > 0;
-        });
-        log_.AddChecksumErrors(assembler.checksumErrors() - errorsBefore, assembler.oversizedFrames() - oversizedBefore);
+        };
+        const FrameFailures failed = TakeFrames(framer, input.data(), static_cast<std::size_t>(n), onFrame);
+        log_.AddChecksumErrors(failed.checksumErrors, failed.tooLong);
         if (!answered || !open) continue;
         ++heldAnswers;
         const std::uint32_t merge = faults_.mergeAnswers.load();

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "protocol/frame.h"
-#include "sim/frame_assembler.h"
+#include "protocol/frame_reassembly.h"
 
 namespace kravent::sim {
 
@@ -77,19 +77,20 @@ void UdpService::Receive(SocketHandle fd, bool broadcastOnly) {
     logic_.AdvanceMotor();
     // Where the answer leaves from: the address the host finds the module at.
     const std::uint32_t reachedAt = logic_.FollowsReachedAddress() ? SourceAddressToward(from) : 0;
-    FrameAssembler assembler;
+    FrameReassembler framer(Realignment::Keep);
     std::array<std::uint8_t, 2 * wire::kMaxFrameSize> output{};
     std::size_t pending = 0;
     AddressChange change;
-    assembler.Feed(input.data(), static_cast<std::size_t>(n), [&](const std::uint8_t* frame, std::size_t size) {
+    const auto onFrame = [&](const std::uint8_t* frame, std::size_t size) {
         log_.AddFrame(kUdpConnection, frame, size);
         if (trace_) trace_->Frame(module_, true, true, from, frame, size);
         if (faults_.silent.load() || output.size() - pending < wire::kMaxFrameSize) return;
         AddressChange asked;
         pending += logic_.AnswerUdpFrame(frame, size, output.data() + pending, output.size() - pending, asked, reachedAt);
         if (asked.requested) change = asked;
-    });
-    log_.AddChecksumErrors(assembler.checksumErrors(), assembler.oversizedFrames());
+    };
+    const FrameFailures failed = TakeFrames(framer, input.data(), static_cast<std::size_t>(n), onFrame);
+    log_.AddChecksumErrors(failed.checksumErrors, failed.tooLong);
     if (pending > 0) {
         if (const std::uint32_t delay = faults_.delayMs.load(); delay > 0 && !SleepUnlessWoken(stop_, delay)) return;
         if (SendDatagram(unicast_, output.data(), pending, from)) {

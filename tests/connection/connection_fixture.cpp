@@ -6,17 +6,6 @@
 
 namespace kravent::test {
 
-namespace {
-Host* gHost = nullptr;
-}
-
-std::string LastError() {
-    char text[400];
-    int32_t length = sizeof text;
-    Vorn_KRAVENT_GetLastError(text, &length);
-    return std::string(text, static_cast<std::size_t>(length));
-}
-
 int CountEntries(const char* directory) {
     const std::string path = std::string("/proc/self/") + directory;
     DIR* dir = ::opendir(path.c_str());
@@ -38,65 +27,17 @@ bool Eventually(const std::function<bool()>& pred, std::chrono::milliseconds tim
     return true;
 }
 
-Host::Host() { gHost = this; }
-Host::~Host() { gHost = nullptr; }
-
-// The hooks run first and the call is recorded last, so that a test that saw the call
-// recorded may end: nothing of the host is touched afterwards.
-void Host::DataReceived(RegisterValues* values, ComID com) {
-    Host& h = *gHost;
-    if (h.onData) h.onData(values, com);
-    std::lock_guard lock(h.mutex_);
-    ++h.dataCalls_;
-    h.last_ = *values;
-    h.changed_.notify_all();
-}
-
-void Host::ComEvent(int32_t event, ComID com) {
-    Host& h = *gHost;
-    if (h.onEvent) h.onEvent(event, com);
-    std::lock_guard lock(h.mutex_);
-    h.events_.push_back(event);
-    h.changed_.notify_all();
-}
-
-bool Host::WaitData(int count, std::chrono::milliseconds timeout) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, timeout, [&] { return dataCalls_ >= count; });
-}
-
-bool Host::WaitEvent(int32_t event, std::chrono::milliseconds timeout) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, timeout, [&] {
-        for (const int32_t e : events_)
-            if (e == event) return true;
-        return false;
-    });
-}
-
-bool Host::WaitEvents(std::size_t count, std::chrono::milliseconds timeout) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, timeout, [&] { return events_.size() >= count; });
-}
-
-int Host::DataCalls() {
-    std::lock_guard lock(mutex_);
-    return dataCalls_;
-}
-
-std::vector<int32_t> Host::Events() {
-    std::lock_guard lock(mutex_);
-    return events_;
-}
-
-RegisterValues Host::LastValues() {
-    std::lock_guard lock(mutex_);
-    return last_;
-}
-
-void Connection::SetUp() {
-    module = std::make_unique<sim::ModuleSimulator>();
+void Connection::StartModule(const sim::ModuleSettings& settings) {
+    module = std::make_unique<sim::ModuleSimulator>(settings);
     ASSERT_TRUE(module->Start()) << module->LastError();
+}
+
+void RefusedConnection::SetUp() {
+    sim::ModuleSettings settings;
+    settings.tcpPort = 8011;  // the module test passes, nothing listens on 8010
+    ASSERT_NO_FATAL_FAILURE(StartModule(settings));
+    ASSERT_TRUE(Open()) << LastError();
+    ASSERT_TRUE(host.WaitEvent(VORN_KRAVENT_STATE_ERROR));
 }
 
 void Connection::TearDown() {
@@ -111,6 +52,15 @@ bool Connection::Open() {
 void Connection::OpenConnected() {
     ASSERT_TRUE(Open()) << LastError();
     ASSERT_TRUE(host.WaitEvent(VORN_KRAVENT_STATE_CONNECTED));
+}
+
+void Connection::OpenAndLetTheModuleClose() {
+    module->GetFaults().closeAfterExchanges = 1;
+    ASSERT_NO_FATAL_FAILURE(OpenConnected());
+    ASSERT_TRUE(Vorn_KRAVENT_Read_VOLTAGE(false, com));
+    ASSERT_TRUE(Vorn_KRAVENT_SendData_MAINPORT(com));
+    ASSERT_TRUE(host.WaitEvent(VORN_KRAVENT_STATE_NOT_CONNECTED));
+    EXPECT_EQ(Vorn_KRAVENT_GetStateCommunication(com), VORN_KRAVENT_STATE_NOT_CONNECTED);
 }
 
 std::vector<std::vector<std::uint8_t>> Connection::TcpFrameBytes() {

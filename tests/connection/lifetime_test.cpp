@@ -46,19 +46,12 @@ TEST(OpenWithoutModule, TheModuleTestFails) {
     EXPECT_EQ(handle, nullptr);
 }
 
-TEST(OpenWithoutListener, ComEventReportsTheRefusedConnection) {
-    sim::ModuleSettings settings;
-    settings.tcpPort = 8011;  // the module test passes, nothing listens on 8010
-    sim::ModuleSimulator module(settings);
-    ASSERT_TRUE(module.Start()) << module.LastError();
-    Host host;
-    const int32_t loopback[4] = {127, 0, 0, 1};
-    ComID handle = nullptr;
-    ASSERT_TRUE(Vorn_KRAVENT_OpenConnection_MAINPORT(loopback, &Host::DataReceived, &Host::ComEvent, &handle));
-    ASSERT_TRUE(host.WaitEvent(VORN_KRAVENT_STATE_ERROR));
+using OpenWithoutListener = RefusedConnection;
+
+TEST_F(OpenWithoutListener, ComEventReportsTheRefusedConnection) {
     EXPECT_EQ(host.Events(), std::vector<int32_t>{VORN_KRAVENT_STATE_ERROR});
-    EXPECT_EQ(Vorn_KRAVENT_GetStateCommunication(handle), VORN_KRAVENT_STATE_ERROR);
-    EXPECT_TRUE(Vorn_KRAVENT_CloseConnection(&handle));
+    EXPECT_EQ(Vorn_KRAVENT_GetStateCommunication(com), VORN_KRAVENT_STATE_ERROR);
+    EXPECT_TRUE(Vorn_KRAVENT_CloseConnection(&com));
     EXPECT_EQ(host.Events().size(), 1u) << "a connection that never connected reports no close";
 }
 
@@ -76,12 +69,7 @@ TEST_F(Lifetime, StateIsConnectingThenConnectedAndCloseReportsZeroBeforeItReturn
 }
 
 TEST_F(Lifetime, ModuleClosingReportsZero) {
-    module->GetFaults().closeAfterExchanges = 1;
-    OpenConnected();
-    ASSERT_TRUE(Vorn_KRAVENT_Read_VOLTAGE(false, com));
-    ASSERT_TRUE(Vorn_KRAVENT_SendData_MAINPORT(com));
-    ASSERT_TRUE(host.WaitEvent(VORN_KRAVENT_STATE_NOT_CONNECTED));
-    EXPECT_EQ(Vorn_KRAVENT_GetStateCommunication(com), VORN_KRAVENT_STATE_NOT_CONNECTED);
+    ASSERT_NO_FATAL_FAILURE(OpenAndLetTheModuleClose());
     EXPECT_NE(com, nullptr) << "the handle stays valid until closed";
 }
 
@@ -119,30 +107,14 @@ TEST_F(Lifetime, HandlesTheLibraryDoesNotHoldAreRefusedLikeNull) {
     EXPECT_EQ(closed, nullptr);
 }
 
-TEST_F(Lifetime, CloseFromInsideTheDataCallback) {
-    const int threads = CountEntries("task");
-    OpenConnected();
-    std::atomic<bool> closed{false};
-    host.onData = [&](RegisterValues*, ComID) {
-        Vorn_KRAVENT_CloseConnection(&com);
-        closed = com == nullptr;
-    };
-    ASSERT_TRUE(Vorn_KRAVENT_Read_VOLTAGE(false, com));
-    ASSERT_TRUE(Vorn_KRAVENT_SendData_MAINPORT(com));
-    ASSERT_TRUE(host.WaitEvent(VORN_KRAVENT_STATE_NOT_CONNECTED));
-    EXPECT_TRUE(closed);
-    EXPECT_TRUE(module->Log().WaitFor([](const sim::Counters& c) { return c.connectionsOpen == 0; }, 5s));
-    EXPECT_TRUE(Eventually([&] { return CountEntries("task") <= threads; }, 5s)) << "the teardown has ended";
-}
-
 TEST_F(Lifetime, CloseFromInsideComEvent) {
     const int threads = CountEntries("task");
     std::atomic<bool> closed{false};
-    host.onEvent = [&](int32_t event, ComID) {
+    host.OnEvent([&](int32_t event, ComID) {
         if (event != VORN_KRAVENT_STATE_CONNECTED) return;
         Vorn_KRAVENT_CloseConnection(&com);
         closed = com == nullptr;
-    };
+    });
     ASSERT_TRUE(Open());
     ASSERT_TRUE(host.WaitEvent(VORN_KRAVENT_STATE_NOT_CONNECTED));
     EXPECT_TRUE(closed);
@@ -157,11 +129,11 @@ TEST_F(Lifetime, CloseWhileTheDataCallbackRunsOnTheNotificationThread) {
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
     std::atomic<bool> returned{false};
-    host.onData = [&](RegisterValues*, ComID) {
+    host.OnData([&](RegisterValues*, ComID) {
         entered.set_value();
         released.wait();
         returned = true;
-    };
+    });
     ASSERT_TRUE(Vorn_KRAVENT_Read_VOLTAGE(false, com));
     ASSERT_TRUE(Vorn_KRAVENT_SendData_MAINPORT(com));
     ASSERT_EQ(entered.get_future().wait_for(5s), std::future_status::ready);

@@ -112,9 +112,9 @@ TEST_F(Polling, BadPeriodsAreRefusedAndKeepTheOldOne) {
 TEST_F(Polling, OneShotTriggerDuringPollingWaitsForTheTokenAndIsAnswered) {
     module->GetFaults().delayMs = 40;
     std::atomic<int> typeAnswers{0};
-    host.onData = [&](RegisterValues* v, ComID) {
+    host.OnData([&](RegisterValues* v, ComID) {
         if (v->TYPE_Received) ++typeAnswers;
-    };
+    });
     ASSERT_TRUE(Vorn_KRAVENT_Read_VOLTAGE(true, com));
     ASSERT_TRUE(Vorn_KRAVENT_RepetitiveAskStart(com));
     ASSERT_TRUE(WaitTcpFrames(2));

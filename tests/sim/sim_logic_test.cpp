@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "protocol/frame.h"
+#include "protocol/frame_reassembly.h"
 #include "protocol/register_map.h"
-#include "sim/frame_assembler.h"
 #include "sim/module_logic.h"
 #include "sim/settings.h"
 #include "tests/support/raw_clients.h"
@@ -188,52 +188,49 @@ TEST_F(LogicTest, FaultsShapeTheAnswers) {
     EXPECT_EQ(Bytes(answer.begin() + 7, answer.begin() + 11), (Bytes{0, 2, 0, 2}));
 }
 
-// --- Frame reassembly -------------------------------------------------------
+// --- Request framing ---------------------------------------------------------
 
+// What the main port rebuilds from a stream, and how many frames failed.
 struct Collected {
+    FrameReassembler framer{Realignment::Keep};
     std::vector<Bytes> frames;
-    void operator()(const std::uint8_t* f, std::size_t n) { frames.emplace_back(f, f + n); }
+    FrameFailures failed;
+    void Feed(const std::uint8_t* bytes, std::size_t count) {
+        const auto keep = [&](const std::uint8_t* frame, std::size_t n) { frames.emplace_back(frame, frame + n); };
+        const FrameFailures f = TakeFrames(framer, bytes, count, keep);
+        failed.checksumErrors += f.checksumErrors;
+        failed.tooLong += f.tooLong;
+    }
+    void Feed(const Bytes& bytes) { Feed(bytes.data(), bytes.size()); }
 };
 
-TEST(FrameAssemblerTest, RebuildsFramesSplitAndMergedAcrossReads) {
+TEST(RequestFramingTest, RebuildsFramesSplitAndMergedAcrossReads) {
     const Bytes a = MakeFrame(wire::kReadRequest, {0x00});
     const Bytes b = MakeFrame(wire::kWriteRequest, {0x20, 0x01});
     const Bytes stream = testsupport::Concat(testsupport::Concat(a, b), a);
-    FrameAssembler assembler;
     Collected got;
-    for (std::uint8_t byte : stream) assembler.Feed(&byte, 1, got);  // one byte at a time
-    assembler.Feed(stream.data(), stream.size(), got);               // all at once
+    for (std::uint8_t byte : stream) got.Feed(&byte, 1);  // one byte at a time
+    got.Feed(stream);                                     // all at once
     ASSERT_EQ(got.frames.size(), 6u);
     EXPECT_EQ(got.frames[0], a);
     EXPECT_EQ(got.frames[1], b);
     EXPECT_EQ(got.frames[5], a);
-    EXPECT_EQ(assembler.checksumErrors(), 0u);
+    EXPECT_EQ(got.failed.checksumErrors, 0u);
 }
 
-TEST(FrameAssemblerTest, DropsAndCountsBadChecksumsAndKeepsAlignment) {
+// A frame with a bad checksum and one longer than the buffer are dropped and counted;
+// the frame behind each is still found.
+TEST(RequestFramingTest, DropsAndCountsBadFramesAndKeepsAlignment) {
     Bytes bad = MakeFrame(wire::kReadRequest, {0x00});
     bad.back() ^= 1;
-    const Bytes good = MakeFrame(wire::kReadRequest, {0x07});
-    FrameAssembler assembler;
-    Collected got;
-    const Bytes stream = testsupport::Concat(bad, good);
-    assembler.Feed(stream.data(), stream.size(), got);
-    ASSERT_EQ(got.frames.size(), 1u);
-    EXPECT_EQ(got.frames[0], good);
-    EXPECT_EQ(assembler.checksumErrors(), 1u);
-}
-
-TEST(FrameAssemblerTest, SkipsAFrameLongerThanItsBuffer) {
     Bytes huge = {0x00, 0x21, 0x00, 0x00, 0xFF, 0xFF};
     huge.resize(6 + 0xFFFF + 2, 0x00);
     const Bytes good = MakeFrame(wire::kReadRequest, {0x07});
-    FrameAssembler assembler;
     Collected got;
-    const Bytes stream = testsupport::Concat(huge, good);
-    assembler.Feed(stream.data(), stream.size(), got);
-    ASSERT_EQ(got.frames.size(), 1u);
-    EXPECT_EQ(got.frames[0], good);
-    EXPECT_EQ(assembler.oversizedFrames(), 1u);
+    got.Feed(testsupport::Concat(testsupport::Concat(bad, good), testsupport::Concat(huge, good)));
+    EXPECT_EQ(got.frames, (std::vector<Bytes>{good, good}));
+    EXPECT_EQ(got.failed.checksumErrors, 1u);
+    EXPECT_EQ(got.failed.tooLong, 1u);
 }
 
 // --- Settings ---------------------------------------------
