@@ -107,21 +107,6 @@ TEST_F(Lifetime, HandlesTheLibraryDoesNotHoldAreRefusedLikeNull) {
     EXPECT_EQ(closed, nullptr);
 }
 
-TEST_F(Lifetime, CloseFromInsideComEvent) {
-    const int threads = CountEntries("task");
-    std::atomic<bool> closed{false};
-    host.OnEvent([&](int32_t event, ComID) {
-        if (event != VORN_KRAVENT_STATE_CONNECTED) return;
-        Vorn_KRAVENT_CloseConnection(&com);
-        closed = com == nullptr;
-    });
-    ASSERT_TRUE(Open());
-    ASSERT_TRUE(host.WaitEvent(VORN_KRAVENT_STATE_NOT_CONNECTED));
-    EXPECT_TRUE(closed);
-    EXPECT_TRUE(module->Log().WaitFor([](const sim::Counters& c) { return c.connectionsOpen == 0; }, 5s));
-    EXPECT_TRUE(Eventually([&] { return CountEntries("task") <= threads; }, 5s)) << "the teardown has ended";
-}
-
 // Closing from another thread while a callback of the connection runs waits for it.
 TEST_F(Lifetime, CloseWhileTheDataCallbackRunsOnTheNotificationThread) {
     OpenConnected();
