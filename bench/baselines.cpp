@@ -10,9 +10,7 @@
 // - libmodbus reading 20 holding registers (12 bytes out, 49 back) from its own TCP
 //   server on loopback, one request at a time.
 #include <modbus/modbus.h>
-#include <netinet/in.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -25,6 +23,7 @@
 
 #include "bench/figures.h"
 #include "bench/tcp_socket.h"
+#include "hostos/hostos.h"
 #include "protocol/frame.h"
 #include "protocol/register_map.h"
 
@@ -108,13 +107,6 @@ struct ModbusContext {
     ModbusContext& operator=(const ModbusContext&) = delete;
     modbus_t* ctx;
 };
-
-int BoundPort(int fd) {
-    sockaddr_in address{};
-    socklen_t length = sizeof address;
-    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) return -1;
-    return ntohs(address.sin_port);
-}
 
 void Serve(modbus_t* ctx, int listener) {
     modbus_mapping_t* map = modbus_mapping_new(0, 0, kModbusRegisters, 0);
@@ -245,9 +237,9 @@ ExchangeFigures MeasureModbus(int warmup, int requests, std::string& error) {
     }
     std::thread serving([&] { Serve(server.ctx, listener); });
 
-    ModbusContext client(BoundPort(listener));
+    ModbusContext client(hostos::BoundPort(listener));
     const bool connected = client.ctx != nullptr && modbus_connect(client.ctx) == 0;
-    if (!connected) ::shutdown(listener, SHUT_RDWR);  // releases the server's accept
+    if (!connected) hostos::ShutdownSocket(listener);  // releases the server's accept
 
     std::array<std::uint16_t, kModbusRegisters> values{};
     std::vector<double>& latencyUs = figures.latencyUs;
@@ -263,7 +255,8 @@ ExchangeFigures MeasureModbus(int warmup, int requests, std::string& error) {
     const std::int64_t endNs = NowNs();
     if (client.ctx != nullptr) modbus_close(client.ctx);  // the server's receive ends
     serving.join();
-    ::close(listener);
+    hostos::SocketHandle listenerHandle = listener;
+    hostos::CloseSocket(listenerHandle);
     if (!ok) {
         error = connected ? "a libmodbus request failed" : "libmodbus cannot connect";
         return {};

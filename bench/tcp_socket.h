@@ -1,18 +1,20 @@
-// Blocking loopback TCP sockets for the baselines: a listener on a free port, a
+// Blocking loopback TCP sockets for the baselines, over the programs' OS layer: a listener on a free port, a
 // connected client, exact-size reads and writes. TCP_NODELAY on every connection.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "hostos/hostos.h"
+
 namespace kravent::bench {
 
 class Socket {
 public:
     Socket() = default;
-    explicit Socket(int fd) : fd_(fd) {}
+    explicit Socket(hostos::SocketHandle fd) : fd_(fd) {}
     ~Socket();
-    Socket(Socket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    Socket(Socket&& other) noexcept : fd_(other.fd_) { other.fd_ = hostos::kNoSocket; }
     Socket& operator=(Socket&& other) noexcept;
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
@@ -22,7 +24,7 @@ public:
     static Socket Connect(std::uint16_t port);
     Socket Accept() const;
 
-    bool Valid() const { return fd_ >= 0; }
+    bool Valid() const { return fd_ != hostos::kNoSocket; }
     std::uint16_t LocalPort() const;
     bool SendAll(const void* data, std::size_t size) const;
     // False when the peer closed or the read failed before `size` bytes came.
@@ -31,7 +33,7 @@ public:
     void Shutdown() const;
 
 private:
-    int fd_ = -1;
+    hostos::SocketHandle fd_ = hostos::kNoSocket;
 };
 
 }  // namespace kravent::bench
