@@ -369,7 +369,6 @@ std::string kravent::bench::ThisProgram() {
 
 int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "--worker") == 0) return WorkerMode(argc - 2, argv + 2);
-    if (argc == 2 && std::strcmp(argv[1], "--modules") == 0) return ModulesMode();
     Options options;
     if (!Parse(argc, argv, options)) {
         std::fputs(kUsage.data(), stderr);

@@ -11,7 +11,4 @@ std::string ThisProgram();
 // --worker LIBRARY ...: one figure of one build of the library (worker.cpp).
 int WorkerMode(int argc, char** argv);
 
-// --modules: the simulated modules, driven by commands on standard input (modules.cpp).
-int ModulesMode();
-
 }  // namespace kravent::bench

@@ -1,6 +1,6 @@
-// The simulated modules of the benchmark, played by `kravent-bench --modules` in a
-// child process, so that their threads, CPU time and allocations stay out of the
-// figures of the library. It is started and spoken to through the tests' SimProcess.
+// The simulated modules of the benchmark, played by `kravent-sim --control` in a child
+// process, so that their threads, CPU time and allocations stay out of the figures of
+// the library. It is started and spoken to through the tests' SimProcess.
 #pragma once
 
 #include <cstdint>

@@ -9,6 +9,7 @@
 
 #include "Vorn-KRAVENT_DLLInterface.h"
 #include "hostos/hostos.h"
+#include "sim/control_mode.h"
 #include "sim/module_simulator.h"
 #include "sim/register_text.h"
 
@@ -34,6 +35,8 @@ Program options:
                            address ends in the MAC's last byte plus k
   --ready-fd N             write "ready\n" to file descriptor N once every module listens
                            (a line "ready" is always printed on standard output as well)
+  --control                take commands on standard input instead: "start ADDRESS N",
+                           "stop", "frames" (the arrival times of TCP frames, in ns)
 )";
 
 struct ProgramOptions {
@@ -41,10 +44,11 @@ struct ProgramOptions {
     int modules = 1;
     int readyFd = -1;
     bool trace = false;
+    bool control = false;
 };
 
 bool IsProgramOption(std::string_view name) {
-    return name == "config" || name == "modules" || name == "ready-fd" || name == "trace";
+    return name == "config" || name == "modules" || name == "ready-fd" || name == "trace" || name == "control";
 }
 
 // Parses argv; returns an exit status when the program should end at once.
@@ -80,8 +84,8 @@ std::optional<int> Parse(int argc, char** argv, ProgramOptions& out) {
         }
         if (eq != std::string_view::npos) {
             value = arg.substr(2 + eq + 1);
-        } else if (name == "trace") {
-            out.trace = true;
+        } else if (name == "trace" || name == "control") {
+            (name == "trace" ? out.trace : out.control) = true;
             continue;
         } else if (!kravent::sim::IsModuleFlag(name)) {
             if (i + 1 >= argc) {
@@ -134,6 +138,7 @@ ModuleSettings Nth(const ModuleSettings& base, int k, int count) {
 int main(int argc, char** argv) {
     ProgramOptions options;
     if (const auto exitStatus = Parse(argc, argv, options)) return *exitStatus;
+    if (options.control) return kravent::sim::RunControlMode();
 
     kravent::hostos::CatchStopRequests();
 

@@ -36,6 +36,27 @@ protected:
     void SetUp() override { ASSERT_TRUE(InPrivateNetns()) << "run through run-in-netns.sh"; }
 };
 
+// Driven over standard input, as the benchmark drives it: modules start and stop on
+// command, and the arrival times of their TCP frames come back per module.
+TEST_F(SimProcessTest, ControlModeStartsStopsAndReportsFrameTimes) {
+    SimProcess sim({SimulatorPath(), "--control"});
+    ASSERT_TRUE(sim.Ready());
+    ASSERT_TRUE(sim.WriteLine("start 127.0.0.1 2"));
+    ASSERT_EQ(sim.ReadLine(10s), "ok");
+    TcpConnection tcp;
+    ASSERT_TRUE(tcp.Connect("127.0.0.2", 8010));
+    ASSERT_TRUE(tcp.Send(kReadType));
+    ASSERT_EQ(tcp.ReceiveExactly(13).size(), 13u);
+    ASSERT_TRUE(sim.WriteLine("frames"));
+    EXPECT_EQ(sim.ReadLine(5s), "2");
+    EXPECT_EQ(sim.ReadLine(5s), "0") << "the first module received nothing";
+    EXPECT_EQ(sim.ReadLine(5s), "1");
+    EXPECT_GT(std::stoll(sim.ReadLine(5s)), 0);
+    ASSERT_TRUE(sim.WriteLine("stop"));
+    EXPECT_EQ(sim.ReadLine(10s), "ok");
+    EXPECT_FALSE(tcp.Connect("127.0.0.2", 8010, 500ms)) << "stopped";
+}
+
 TEST_F(SimProcessTest, PlaysAModuleOnTheDefaultPortsAndStopsCleanlyOnSigterm) {
     SimProcess sim({SimulatorPath()});
     ASSERT_TRUE(sim.Ready());
