@@ -62,12 +62,8 @@ bool CComManagement::AssembleUnderLock(Assemble assemble) {
     PacketCount_.store(0);
     assemble(Requests, Packets_, RegisterValues);
     for (std::size_t k = 0; k < kPacketBufferCount; ++k) {
-        const AskedRegisters asked =
-            static_cast<std::int32_t>(k) < Packets_.count
-                ? RegistersAskedBy(Packets_.buffer[k], static_cast<std::size_t>(Packets_.length[k]))
-                : AskedRegisters{};
-        askedReads_[k].store(asked.reads, std::memory_order_relaxed);
-        askedWrites_[k].store(asked.writes, std::memory_order_relaxed);
+        askedReads_[k].store(Packets_.asked[k].reads, std::memory_order_relaxed);
+        askedWrites_[k].store(Packets_.asked[k].writes, std::memory_order_relaxed);
     }
     PacketCount_.store(Packets_.count);
     PacketsSent.store(0);

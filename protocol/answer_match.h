@@ -14,8 +14,7 @@ struct AskedRegisters {
     std::uint64_t writes = 0;
 };
 
-// The registers read and written by the frames of one assembled packet.
-AskedRegisters RegistersAskedBy(const std::uint8_t* packet, std::size_t length);
+constexpr std::uint64_t RegisterBit(int registerIndex) { return std::uint64_t{1} << registerIndex; }
 
 // True when `frame` (header and payload, with a matching checksum) answers a packet
 // that asked `asked`: a read answer that carries one of the registers read or written

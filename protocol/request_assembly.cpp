@@ -50,6 +50,7 @@ public:
     explicit Assembly(PacketSet& packets) : packets_(packets) {
         packets_.count = 0;
         packets_.answerEstimate = 0;
+        for (AskedRegisters& asked : packets_.asked) asked = {};
     }
 
     // Opens the read frame of the first packet.
@@ -77,6 +78,7 @@ public:
         }
         current_[pos_++] = address;
         ++readPayload_;
+        packets_.asked[packets_.count - 1].reads |= RegisterBit(RegisterIndex(address));
         return true;
     }
 
@@ -100,6 +102,7 @@ public:
         }
         current_[pos_++] = reg.address;
         ++writePayload_;
+        packets_.asked[packets_.count - 1].writes |= RegisterBit(kWriteList[k]);
         const int slot = kWriteAreaLayout.slot[k];
         if (slot != kAbsent) {
             wire::EncodeValue(reg.encoding, values + slot, current_ + pos_);

@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "Vorn-KRAVENT_DLLInterface.h"
+#include "protocol/answer_match.h"
 #include "protocol/frame.h"
 #include "protocol/register_layout.h"
 #include "protocol/register_map.h"
@@ -47,6 +48,8 @@ struct PacketSet {
     std::int32_t length[kPacketBufferCount] = {};
     std::int32_t count = 0;
     std::int32_t answerEstimate = 0;  // foreseen answer size of the last packet
+    // What each packet reads and writes, for telling its answer from other frames.
+    AskedRegisters asked[kPacketBufferCount] = {};
 };
 
 // Packs the flagged reads, then the flagged writes, and clears the flags of what went

@@ -105,9 +105,18 @@ TEST_F(AnswerRouting, LyingLengthSpoilsOneExchangeOnly) {
 
 TEST(AnswerMatch, PacketsNameWhatTheyAsk) {
     // Read TYPE and VOLTAGE, then write REGULATIONMODE and the command RESETCPU.
-    const Bytes packet = Concat({Frame(0x0021, {0x00, 0x07}), Frame(0x0022, {0x20, 0x01, 0x02})});
-    const AskedRegisters asked = RegistersAskedBy(packet.data(), packet.size());
-    const auto bit = [](const char* name) { return std::uint64_t{1} << RegisterIndex(name); };
+    PendingRequests requests;
+    requests.Read(ReadIndex("TYPE"));
+    requests.Read(ReadIndex("VOLTAGE"));
+    const std::int32_t mode = 1;
+    requests.Write(WriteIndex("REGULATIONMODE"), &mode, sizeof mode);
+    requests.Write(WriteIndex("RESETCPU"), nullptr, 0);
+    PacketSet packets;
+    RegisterValues record{};
+    AssemblePackets(requests, packets, record);
+    ASSERT_EQ(packets.count, 1);
+    const AskedRegisters asked = packets.asked[0];
+    const auto bit = [](const char* name) { return RegisterBit(RegisterIndex(name)); };
     EXPECT_EQ(asked.reads, bit("TYPE") | bit("VOLTAGE"));
     EXPECT_EQ(asked.writes, bit("REGULATIONMODE") | bit("RESETCPU"));
     const Bytes unknownFirst = ReadAnswer({0x09, 0x07, 0x00, 0x18, 0x00, 0x00});
