@@ -2,11 +2,11 @@
 #include <string>
 
 #include "Vorn-KRAVENT_DLLInterface.h"
-#include "commanagement/com_management.h"
-#include "commanagement/delivery_scope.h"
-#include "ethernetcom/ethernet_com.h"
+#include "connection/com_management.h"
+#include "connection/delivery_scope.h"
+#include "tcp/ethernet_com.h"
 #include "export_alias.h"
-#include "globalfunctions/module_test.h"
+#include "udp/module_test.h"
 #include "interface/connection_registry.h"
 #include "interface/failure.h"
 #include "protocol/address_arrays.h"

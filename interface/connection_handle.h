@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "Vorn-KRAVENT_DLLInterface.h"
-#include "commanagement/com_management.h"
+#include "connection/com_management.h"
 #include "interface/connection_registry.h"
 #include "interface/failure.h"
 

@@ -4,8 +4,8 @@
 #include <mutex>
 #include <unordered_map>
 
-#include "commanagement/com_management.h"
-#include "commanagement/delivery_scope.h"
+#include "connection/com_management.h"
+#include "connection/delivery_scope.h"
 
 namespace kravent {
 

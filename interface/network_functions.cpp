@@ -1,8 +1,8 @@
 // Exported network services: the scan and the IP address change need no connection.
 #include "Vorn-KRAVENT_DLLInterface.h"
 #include "export_alias.h"
-#include "globalfunctions/ip_change.h"
-#include "globalfunctions/network_scan.h"
+#include "udp/ip_change.h"
+#include "udp/network_scan.h"
 #include "log/error_log.h"
 
 extern "C" int32_t Vorn_KRAVENT_ScanNetwork(ModuleScanRecord* Modules, int32_t Capacity) {

@@ -9,7 +9,7 @@
 #include <type_traits>
 
 #include "Vorn-KRAVENT_DLLInterface.h"
-#include "commanagement/com_management.h"
+#include "connection/com_management.h"
 #include "export_alias.h"
 #include "interface/connection_handle.h"
 #include "interface/failure.h"

@@ -2,7 +2,7 @@
 #include <string_view>
 
 #include "Vorn-KRAVENT_DLLInterface.h"
-#include "commanagement/com_management.h"
+#include "connection/com_management.h"
 #include "export_alias.h"
 #include "interface/connection_handle.h"
 #include "interface/failure.h"

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <vector>
 
-#include "ethernetcom/ethernet_com.h"
+#include "tcp/ethernet_com.h"
 #include "log/error_log.h"
 #include "protocol/frame.h"
 #include "sim/module_simulator.h"

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "commanagement/com_management.h"
+#include "connection/com_management.h"
 #include "test_frames.h"
 
 namespace kravent::test {

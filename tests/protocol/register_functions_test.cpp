@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "commanagement/com_management.h"
+#include "connection/com_management.h"
 #include "interface/connection_registry.h"
 #include "protocol/register_layout.h"
 #include "register_calls.h"

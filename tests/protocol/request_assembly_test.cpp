@@ -8,7 +8,7 @@
 #include <set>
 #include <thread>
 
-#include "commanagement/com_management.h"
+#include "connection/com_management.h"
 #include "interface/connection_registry.h"
 #include "protocol/frame.h"
 #include "register_calls.h"

@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
-#include "globalfunctions/ip_change.h"
-#include "globalfunctions/module_test.h"
-#include "globalfunctions/network_scan.h"
+#include "udp/ip_change.h"
+#include "udp/module_test.h"
+#include "udp/network_scan.h"
 #include "log/error_log.h"
 #include "sim/module_simulator.h"
 #include "tests/support/raw_clients.h"

@@ -8,10 +8,10 @@
 #include <string>
 
 #include "Vorn-KRAVENT_DLLInterface.h"
-#include "globalfunctions/ip_change.h"
-#include "globalfunctions/module_test.h"
-#include "globalfunctions/network_scan.h"
-#include "globalfunctions/udp_service.h"
+#include "udp/ip_change.h"
+#include "udp/module_test.h"
+#include "udp/network_scan.h"
+#include "udp/udp_service.h"
 #include "log/error_log.h"
 #include "sim/module_simulator.h"
 #include "tests/support/raw_clients.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "globalfunctions/ip_change.h"
-#include "globalfunctions/udp_service.h"
+#include "udp/ip_change.h"
+#include "udp/udp_service.h"
 #include "log/error_log.h"
 #include "protocol/frame.h"
 #include "protocol/service_frames.h"

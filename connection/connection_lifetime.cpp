@@ -1,11 +1,11 @@
 // How a connection comes into being and is taken down, and the two handlers through
 // which its transport reports received bytes and socket events.
-#include "commanagement/com_management.h"
-#include "commanagement/delivery_scope.h"
-#include "ethernetcom/ethernet_com.h"
+#include "connection/com_management.h"
+#include "connection/delivery_scope.h"
+#include "tcp/ethernet_com.h"
 #include "log/error_log.h"
-#include "thread/thread_send.h"
-#include "thread/thread_send_continuous.h"
+#include "senders/thread_send.h"
+#include "senders/thread_send_continuous.h"
 
 namespace kravent {
 

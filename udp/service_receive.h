@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "globalfunctions/udp_service.h"
+#include "udp/udp_service.h"
 #include "platform/platform.h"
 
 namespace kravent {

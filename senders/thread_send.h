@@ -2,7 +2,7 @@
 // request packed into packets, sends them and waits for the reply.
 #pragma once
 
-#include "thread/sender_thread.h"
+#include "senders/sender_thread.h"
 
 namespace kravent {
 

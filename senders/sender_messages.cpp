@@ -1,6 +1,6 @@
 // The log messages of the two senders, from one pattern: they differ only in the event
 // that wakes the sender and in the name of the function they name.
-#include "thread/sender_thread.h"
+#include "senders/sender_thread.h"
 
 namespace kravent {
 

@@ -1,4 +1,4 @@
-#include "ethernetcom/ethernet_com.h"
+#include "tcp/ethernet_com.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,10 +1,10 @@
-#include "globalfunctions/network_scan.h"
+#include "udp/network_scan.h"
 
 #include <algorithm>
 #include <memory>
 
-#include "globalfunctions/service_receive.h"
-#include "globalfunctions/udp_service.h"
+#include "udp/service_receive.h"
+#include "udp/udp_service.h"
 #include "log/error_log.h"
 #include "platform/platform.h"
 

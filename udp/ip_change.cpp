@@ -1,11 +1,11 @@
-#include "globalfunctions/ip_change.h"
+#include "udp/ip_change.h"
 
 #include <memory>
 #include <string>
 
-#include "globalfunctions/address_in_use.h"
-#include "globalfunctions/service_receive.h"
-#include "globalfunctions/udp_service.h"
+#include "udp/address_in_use.h"
+#include "udp/service_receive.h"
+#include "udp/udp_service.h"
 #include "log/error_log.h"
 #include "platform/platform.h"
 #include "protocol/address_arrays.h"

@@ -1,4 +1,4 @@
-#include "thread/sender_thread.h"
+#include "senders/sender_thread.h"
 
 namespace kravent {
 

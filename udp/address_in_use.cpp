@@ -1,4 +1,4 @@
-#include "globalfunctions/address_in_use.h"
+#include "udp/address_in_use.h"
 
 #include "platform/platform.h"
 #include "protocol/address_arrays.h"

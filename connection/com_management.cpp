@@ -1,12 +1,12 @@
-#include "commanagement/com_management.h"
+#include "connection/com_management.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "ethernetcom/ethernet_com.h"
+#include "tcp/ethernet_com.h"
 #include "log/error_log.h"
-#include "thread/thread_send.h"
-#include "thread/thread_send_continuous.h"
+#include "senders/thread_send.h"
+#include "senders/thread_send_continuous.h"
 
 namespace kravent {
 

@@ -1,8 +1,8 @@
-#include "commanagement/delivery_scope.h"
+#include "connection/delivery_scope.h"
 
 #include <thread>
 
-#include "commanagement/com_management.h"
+#include "connection/com_management.h"
 
 namespace kravent {
 

@@ -1,10 +1,10 @@
-#include "globalfunctions/module_test.h"
+#include "udp/module_test.h"
 
 #include <memory>
 #include <string>
 
-#include "globalfunctions/service_receive.h"
-#include "globalfunctions/udp_service.h"
+#include "udp/service_receive.h"
+#include "udp/udp_service.h"
 #include "log/error_log.h"
 #include "platform/platform.h"
 #include "protocol/address_arrays.h"

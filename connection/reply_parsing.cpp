@@ -5,7 +5,7 @@
 #include <charconv>
 #include <string_view>
 
-#include "commanagement/com_management.h"
+#include "connection/com_management.h"
 #include "log/error_log.h"
 
 namespace kravent {

@@ -1,4 +1,4 @@
-#include "globalfunctions/service_receive.h"
+#include "udp/service_receive.h"
 
 #include <algorithm>
 

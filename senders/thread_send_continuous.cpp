@@ -1,4 +1,4 @@
-#include "thread/thread_send_continuous.h"
+#include "senders/thread_send_continuous.h"
 
 namespace kravent {
 

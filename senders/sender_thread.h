@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "platform/platform.h"
-#include "thread/sender_link.h"
+#include "senders/sender_link.h"
 
 namespace kravent {
 

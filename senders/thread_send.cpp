@@ -1,4 +1,4 @@
-#include "thread/thread_send.h"
+#include "senders/thread_send.h"
 
 namespace kravent {
 

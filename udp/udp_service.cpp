@@ -1,4 +1,4 @@
-#include "globalfunctions/udp_service.h"
+#include "udp/udp_service.h"
 
 #include <atomic>
 #include <string>

@@ -16,7 +16,7 @@
 #include "protocol/answer_match.h"
 #include "protocol/reply_reassembly.h"
 #include "protocol/request_assembly.h"
-#include "thread/sender_link.h"
+#include "senders/sender_link.h"
 
 namespace kravent {
 

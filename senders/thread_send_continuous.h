@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include "thread/sender_thread.h"
+#include "senders/sender_thread.h"
 
 namespace kravent {
 
