@@ -5,6 +5,7 @@
 
 #include "tcp/ethernet_com.h"
 #include "log/error_log.h"
+#include "platform/platform.h"
 #include "senders/thread_send.h"
 #include "senders/thread_send_continuous.h"
 
@@ -41,7 +42,7 @@ void CComManagement::ClearRepetitive() {
 }
 
 bool CComManagement::TriggerSend() {
-    if (!ReplyReceived.exchange(false)) return false;
+    if (!WithExchange([](Exchange& e) { return e.Trigger(); })) return false;
     Events_.HevNewSend.Set();
     return true;
 }
@@ -55,18 +56,12 @@ bool CComManagement::OnOwnSenderThread() const {
     return (ThreadSend && ThreadSend->IsCurrent()) || (ThreadSendContinuous && ThreadSendContinuous->IsCurrent());
 }
 
-// Under RequestLock; the counts say "no packets" while the buffers are rewritten.
+// Under RequestLock; the exchange hears of the packets once they are whole.
 template <typename Assemble>
 bool CComManagement::AssembleUnderLock(Assemble assemble) {
     std::lock_guard<std::mutex> lock(RequestLock);
-    PacketCount_.store(0);
-    assemble(Requests, Packets_, RegisterValues);
-    for (std::size_t k = 0; k < kPacketBufferCount; ++k) {
-        askedReads_[k].store(Packets_.asked[k].reads, std::memory_order_relaxed);
-        askedWrites_[k].store(Packets_.asked[k].writes, std::memory_order_relaxed);
-    }
-    PacketCount_.store(Packets_.count);
-    PacketsSent.store(0);
+    assemble(Requests, Packets_, Receiver.Record());
+    WithExchange([this](Exchange& e) { e.Load(Packets_); });
     return true;
 }
 
@@ -79,15 +74,56 @@ bool CComManagement::FillPacketToSendContinuous() {
         [](auto& requests, auto& packets, auto& record) { AssembleRepetitivePacket(requests, packets, record); });
 }
 
-PacketSend CComManagement::SendPacket(std::int32_t index) {
-    PacketsSent.fetch_add(1);
+void CComManagement::TokenTaken(SenderRole who) {
+    WithExchange([who](Exchange& e) { e.TokenTaken(who); });
+}
+
+void CComManagement::ReleaseToken(SenderRole who) {
+    if (WithExchange([who](Exchange& e) { return e.ReleaseToken(who); })) Events_.HevSync.Set();
+}
+
+std::int32_t CComManagement::PacketCount() const {
+    return WithExchange([](Exchange& e) { return e.PacketCount(); });
+}
+
+bool CComManagement::PacketsRemain() const {
+    return WithExchange([](Exchange& e) { return e.PacketsRemain(); });
+}
+
+std::uint64_t CComManagement::AnswerDue() const {
+    return WithExchange([](Exchange& e) { return e.AnswerDue(); });
+}
+
+std::uint32_t CComManagement::BeginExchange() {
+    // Wake-ups left by an earlier exchange are dropped first.
+    Events_.HevAck.Wait(0);
+    Events_.HevMultiplePacket.Wait(0);
+    return WithExchange([](Exchange& e) { return e.Open(); });
+}
+
+bool CComManagement::EndExchange(std::uint32_t exchange) {
+    return WithExchange([exchange](Exchange& e) { return e.EndUnanswered(exchange); });
+}
+
+void CComManagement::ReplyAbandoned() {
+    WithExchange([](Exchange& e) { e.AnswerAbandoned(); });
+}
+
+PacketSend CComManagement::SendNextPacket() {
+    const std::uint64_t now = platform::SteadyMilliseconds();
+    const auto k = static_cast<std::size_t>(WithExchange([now](Exchange& e) { return e.PacketGoesOut(now); }));
     CEthernetCom* transport = EthernetCom.load(std::memory_order_acquire);
-    const auto k = static_cast<std::size_t>(index);
     PacketSend result;
+    if (k >= kPacketBufferCount) return result;
     result.sent = transport != nullptr && transport->SendData(Packets_.buffer[k], Packets_.length[k]);
     result.carriedBytes = result.sent && Packets_.length[k] > 0;
     result.connectionLost = !result.sent && (transport == nullptr || transport->Lost());
     return result;
+}
+
+platform::OwnReceive CComManagement::ReceiveHere(std::uint32_t timeoutMs) {
+    CEthernetCom* transport = EthernetCom.load(std::memory_order_acquire);
+    return transport == nullptr ? platform::OwnReceive::NotHere : transport->ReceiveOnThisThread(timeoutMs);
 }
 
 void CComManagement::Report(std::string_view message) const { WriteErrorLog(message, IpText()); }

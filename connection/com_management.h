@@ -1,7 +1,8 @@
 // One open connection to a module: the meeting point of the host's register
 // functions (request flags and write values), the sender threads (packet assembly)
-// and the receive side (frame reassembly and decoding into RegisterValues). It owns
-// all state of an exchange; the senders reach it only through SenderLink.
+// and the receive side (frame reassembly and decoding into RegisterValues). It is the
+// one owner of the exchange state (`Exchange`, under its lock); the senders reach it
+// only through SenderLink.
 #pragma once
 
 #include <array>
@@ -13,8 +14,9 @@
 #include <string_view>
 
 #include "Vorn-KRAVENT_DLLInterface.h"
-#include "protocol/answer_match.h"
-#include "protocol/reply_reassembly.h"
+#include "connection/answer_receiver.h"
+#include "connection/callback_turn.h"
+#include "connection/exchange.h"
 #include "protocol/request_assembly.h"
 #include "senders/sender_link.h"
 
@@ -24,10 +26,9 @@ class CEthernetCom;
 class TThreadSend;
 class TThreadSendContinuous;
 
-inline constexpr std::size_t kRxChunkSize = 540;
 inline constexpr std::size_t kIpTextCapacity = 16;  // "255.255.255.255" and its zero
 
-class CComManagement final : public SenderLink {
+class CComManagement final : public SenderLink, private AnswerReceiver::Sink {
 public:
     // Creates the events, the repetitive sender (suspended, its timer running) and the
     // one-shot sender (waiting for a trigger). The opener adds address, callbacks and
@@ -52,6 +53,7 @@ public:
     // marked when the connection is destroyed.
     void MarkOpened();
 
+    // The module's address, for log records; the transport uses this text too.
     std::string_view IpText() const { return {IPAddressText.data()}; }
     // Null until attached; read by the host's state query.
     const CEthernetCom* Transport() const { return EthernetCom.load(std::memory_order_acquire); }
@@ -84,94 +86,72 @@ public:
 
     // ---- SenderLink: the sender threads, the one holding the token ----------------
     ConnectionEvents& Events() override { return Events_; }
+    void TokenTaken(SenderRole who) override;
+    void ReleaseToken(SenderRole who) override;
     bool FillPacketToSend() override;
     bool FillPacketToSendContinuous() override;
-    std::int32_t PacketCount() const override { return PacketCount_.load(); }
+    std::int32_t PacketCount() const override;
     std::uint32_t BeginExchange() override;
     bool EndExchange(std::uint32_t exchange) override;
-    PacketSend SendPacket(std::int32_t index) override;
-    bool PacketsRemain() const override { return PacketsSent.load() < PacketCount_.load(); }
-    void ReplyAbandoned() override { ReplyReceived.store(true); }
+    PacketSend SendNextPacket() override;
+    bool PacketsRemain() const override;
+    std::uint64_t AnswerDue() const override;
+    platform::OwnReceive ReceiveHere(std::uint32_t timeoutMs) override;
+    void ReplyAbandoned() override;
     void Report(std::string_view message) const override;
 
     // The packets of the last assembly.
     const PacketSet& Packets() const { return Packets_; }
-
-    // ---- Receive side (the thread that delivers the transport's notifications) ----
-    // Processes all bytes of one notification, of any length. Whole frames that answer
-    // the exchange under way go into the record (afresh at its first answer); every
-    // other whole frame is delivered to the host on its own and answers nothing. True
-    // when a frame answered the exchange.
-    bool ReceivedRawData(const std::uint8_t* bytes, std::size_t count);
     // Values of the last answers, with Received and Written flags: the record the host's
     // data callback receives.
-    const ::RegisterValues& Values() const { return RegisterValues; }
+    const ::RegisterValues& Values() const { return Receiver.Record(); }
 
     // ---- Transport and host callbacks -----------------------------------------------
     // The handlers of the transport's data and event callbacks (user pointer: the
-    // connection). Each waits until the open has marked the connection opened, so that
-    // a notification that comes while the open still runs (on another thread) cannot
-    // close the connection under it. A connection closed from inside one of them is
-    // destroyed when the outermost of them returns.
-    static void OnDataReceived(void* connection, std::int32_t count, CEthernetCom* transport);
+    // connection), on whichever thread delivers the socket's notifications: the
+    // notification thread, or a sender that waits for its answer. Each waits until the
+    // open has marked the connection opened, so that a notification that comes while
+    // the open still runs (on another thread) cannot close the connection under it. A
+    // connection closed from inside one of them is destroyed when the outermost of them
+    // returns.
+    static void OnDataReceived(void* connection, const std::uint8_t* bytes, std::int32_t count,
+                               CEthernetCom* transport);
     static void OnComEvent(void* connection, std::int32_t code, CEthernetCom* transport);
 
 private:
     // Packs the requests with `assemble` into the packets of the next exchange.
     template <typename Assemble>
     bool AssembleUnderLock(Assemble assemble);
+    template <typename Step>
+    auto WithExchange(Step step) const {
+        std::lock_guard lock(ExchangeLock);
+        return step(Exchange_);
+    }
     void WaitUntilOpened();
+    // AnswerReceiver::Sink
+    void DeliverRecord(const ::RegisterValues& record) override;
+    void ReportFailure(const ReplyStep& step) override;
+    void CallDataReceived();
 
     ComID handle_ = nullptr;
     std::atomic<bool> opened_{false};
+    ClosingMark closing_;
     std::atomic<CEthernetCom*> EthernetCom{nullptr};
     Data_Received_MAINPORT_Callback DataReceived = nullptr;
     Com_Event_Callback ComEvent = nullptr;
     std::array<char, kIpTextCapacity> IPAddressText{};
 
-    // The packets of the current exchange: written by the assembly, sent by the sender
-    // that assembled them; the counts tell the receive side whether packets remain.
+    // Every thread's view of the exchanges: the trigger, the token, the exchange open,
+    // its packets' count and answers.
+    mutable std::mutex ExchangeLock;
+    mutable Exchange Exchange_;
+    // The packets of the current exchange: written by the assembly and sent by the
+    // sender that holds the token.
     PacketSet Packets_;
-    std::atomic<std::int32_t> PacketCount_{0};
-    std::atomic<std::int32_t> PacketsSent{0};
 
-    // The exchange under way. Only bytes whose notification began while the exchange
-    // was open answer it; bytes that come with none open are delivered to the host and
-    // answer nothing, so that a late or unasked answer cannot acknowledge a later one.
-    std::atomic<std::uint32_t> openExchange_{0};  // 0: none open
-    std::atomic<std::uint32_t> exchangeCount_{0};
-
-    // The pending-send state: false from a trigger until its reply has been delivered.
-    std::atomic<bool> ReplyReceived{true};
-
-    // What each packet of the current exchange asked, for telling its answer from
-    // other frames; written by the assembly before the exchange opens.
-    std::array<std::atomic<std::uint64_t>, kPacketBufferCount> askedReads_{};
-    std::array<std::atomic<std::uint64_t>, kPacketBufferCount> askedWrites_{};
-
-    // The bytes of one notification, taken against the exchange open when it came.
-    struct Notification {
-        std::uint32_t exchange = 0;
-        AskedRegisters asked;
-        bool answered = false;
-    };
-    Notification BeginNotification();
-    void ReceiveBytes(Notification& n, const std::uint8_t* bytes, std::size_t count);
-    void TakeFrame(Notification& n, const ReplyStep& step);
-    // Frames that answer nothing are shown to the host with their own Received flags;
-    // the flags of the answer under way are put back afterwards.
-    void BeginStray();
-    void DeliverStray();
-    void CallDataReceived();
-
-    ::RegisterValues RegisterValues{};
-    ReplyReassembler Reassembler;
-    std::uint8_t RxChunk[kRxChunkSize] = {};
-    // Receive side only.
-    std::uint32_t lastExchangeSeen_ = 0;
-    std::uint32_t answerBegunFor_ = 0;
-    bool strayOpen_ = false;
-    ReceivedFlags answerFlags_{};
+    // The receive side: run by one thread at a time, the notification thread or a sender
+    // taking its own answer, as the transport hands the socket's bytes to either.
+    AnswerReceiver Receiver;
 
     // Guards the requests against the assembly's read-and-clear; never held across a
     // wait, a send or a callback.
@@ -183,5 +163,8 @@ private:
     std::unique_ptr<TThreadSendContinuous> ThreadSendContinuous;
     std::unique_ptr<TThreadSend> ThreadSend;
 };
+
+// Logs a failure of the reassembly or of decoding, without an address.
+void ReportReplyFailure(const ReplyStep& step);
 
 }  // namespace kravent

@@ -21,9 +21,14 @@ CComManagement::CComManagement() noexcept {
 }
 
 CComManagement::~CComManagement() {
+    // Other threads waiting to deliver one of its callbacks give up, so that this close
+    // never waits for them while they wait for a callback that waits for it.
+    closing_.Mark();
     // A handler still waiting for an open that failed goes on; the transport's
     // destruction below waits for it.
     MarkOpened();
+    // A sender waiting on the socket for its answer goes back to its events.
+    if (CEthernetCom* transport = EthernetCom.load(std::memory_order_acquire)) transport->InterruptReceivers();
     // Every wait of either sender returns at once once its events are set.
     if (ThreadSend) {
         ThreadSend->Resume();
@@ -51,22 +56,14 @@ CComManagement::~CComManagement() {
     delete EthernetCom.exchange(nullptr);
 }
 
-std::uint32_t CComManagement::BeginExchange() {
-    Events_.HevAck.Wait(0);
-    Events_.HevMultiplePacket.Wait(0);
-    std::uint32_t exchange = exchangeCount_.fetch_add(1, std::memory_order_relaxed) + 1;
-    if (exchange == 0) exchange = exchangeCount_.fetch_add(1, std::memory_order_relaxed) + 1;
-    openExchange_.store(exchange, std::memory_order_release);
-    return exchange;
-}
-
-bool CComManagement::EndExchange(std::uint32_t exchange) {
-    return openExchange_.compare_exchange_strong(exchange, 0, std::memory_order_acq_rel);
-}
-
 void CComManagement::CallDataReceived() {
-    if (DataReceived != nullptr) DataReceived(&RegisterValues, Handle());
+    const CallbackTurn turn(closing_);
+    if (turn.Held() && DataReceived != nullptr) DataReceived(&Receiver.Record(), Handle());
 }
+
+void CComManagement::DeliverRecord(const ::RegisterValues&) { CallDataReceived(); }
+
+void CComManagement::ReportFailure(const ReplyStep& step) { ReportReplyFailure(step); }
 
 void CComManagement::MarkOpened() {
     opened_.store(true, std::memory_order_release);
@@ -78,33 +75,23 @@ void CComManagement::MarkOpened() {
 // few steps that the open has left after starting the connection attempt.
 void CComManagement::WaitUntilOpened() { opened_.wait(false, std::memory_order_acquire); }
 
-void CComManagement::OnDataReceived(void* connection, std::int32_t, CEthernetCom* transport) {
+void CComManagement::OnDataReceived(void* connection, const std::uint8_t* bytes, std::int32_t count,
+                                    CEthernetCom* transport) {
     auto& c = *static_cast<CComManagement*>(connection);
     c.WaitUntilOpened();
     DeliveryScope scope(c);
-    if (transport == nullptr) return;
-    // Taken before the bytes: whatever the sender does meanwhile, these bytes answer the
-    // exchange that was open when they came, or none.
-    Notification n = c.BeginNotification();
-    for (std::int32_t offset = 0;;) {
-        std::int32_t count = static_cast<std::int32_t>(kRxChunkSize);
-        transport->CopyReceived(c.RxChunk, &count, offset);
-        if (count <= 0) break;
-        c.ReceiveBytes(n, c.RxChunk, static_cast<std::size_t>(count));
-        offset += count;
+    if (transport == nullptr || count <= 0) return;
+    const auto locked = [&c](auto step) { return c.WithExchange(step); };
+    switch (ReceiveNotification(locked, c.Receiver, bytes, static_cast<std::size_t>(count), c)) {
+        case Exchange::Next::Nothing:
+            return;
+        case Exchange::Next::NextPacket:
+            c.Events_.HevMultiplePacket.Set();
+            return;
+        case Exchange::Next::Deliver:
+            c.Events_.HevAck.Set();
+            return;
     }
-    c.DeliverStray();
-    if (!n.answered) return;
-
-    if (c.PacketsRemain()) {
-        if (c.openExchange_.load(std::memory_order_acquire) == n.exchange) c.Events_.HevMultiplePacket.Set();
-        return;
-    }
-    // Before the host is called, so that it may trigger the next send from its callback;
-    // the sender goes on only once the callback has returned.
-    c.ReplyReceived.store(true);
-    c.CallDataReceived();
-    if (c.EndExchange(n.exchange)) c.Events_.HevAck.Set();
 }
 
 void CComManagement::OnComEvent(void* connection, std::int32_t code, CEthernetCom* transport) {
@@ -115,7 +102,8 @@ void CComManagement::OnComEvent(void* connection, std::int32_t code, CEthernetCo
         WriteErrorLog("Pointer on ethernet communication not valid. ComID = NULL\t(Com_Event)", kNoAddress);
         return;
     }
-    if (c.ComEvent != nullptr) c.ComEvent(code, c.Handle());
+    const CallbackTurn turn(c.closing_);
+    if (turn.Held() && c.ComEvent != nullptr) c.ComEvent(code, c.Handle());
 }
 
 }  // namespace kravent

@@ -20,11 +20,14 @@
  *   - Windows: both callbacks run on the thread that opened the connection, while
  *     it dispatches its window messages (it must keep dispatching); the error and
  *     closed events of a send that fails run on the sending thread.
- *   - Linux: the callbacks of every connection run on one library-wide
- *     notification thread, one at a time and in the order the socket produced
- *     them; the error and closed events of a send that fails run on the sending
- *     thread. Copy what you need from the RegisterValues record before the
- *     callback returns.
+ *   - Linux: the callbacks run on library threads, one at a time across all
+ *     connections, and those of one connection in the order the socket produced
+ *     them. An answer that a sender thread waits for is received and delivered by
+ *     that sender thread itself; everything else (connect, close, errors, bytes
+ *     that come while no sender waits) by one library-wide notification thread.
+ *     The error and closed events of a send that fails run on the sending thread.
+ *     Copy what you need from the RegisterValues record before the callback
+ *     returns.
  *
  * Usable from C (C89 with <stdint.h> and <stdbool.h>, C99 and later) and C++ (C++98
  * and later).

@@ -122,6 +122,13 @@ void KillPeriodicTimer(std::uint32_t timerId);
 
 enum class SocketNotification { Lookup, Connecting, Connected, Read, Disconnected, Error };
 
+// What a thread's own wait for a client's bytes brought.
+enum class OwnReceive {
+    Delivered,  // bytes came: Read was raised on the calling thread
+    Timeout,    // nothing came in time
+    NotHere,    // this thread cannot take them (see ReceiveOnThisThread): they come as usual
+};
+
 class TcpClient {
 public:
     using NotifyFn = void (*)(void* user, SocketNotification what, int errorCode);
@@ -149,6 +156,18 @@ public:
 
     // True while the calling thread is delivering one of this client's notifications.
     bool InNotification() const;
+
+    // Lets the calling thread take the bytes it waits for off the socket itself, saving
+    // the hand-over from the notification thread: waits up to `timeoutMs` for bytes of
+    // the connected socket and raises Read for them on the calling thread, never at the
+    // same time as another delivery of this client and in the socket's order. NotHere,
+    // at once, where the platform delivers on its own threads only (Windows), when the
+    // socket is not connected or has closed, while another thread delivers this client,
+    // and after InterruptReceivers(): the bytes and the close then come as usual. The
+    // client must outlive every thread inside this call.
+    OwnReceive ReceiveOnThisThread(std::uint32_t timeoutMs);
+    // Ends a ReceiveOnThisThread under way on another thread, and refuses every later one.
+    void InterruptReceivers();
 
     struct Impl;
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "connection/exchange.h"
 #include "platform/platform.h"
 
 namespace kravent {
@@ -30,6 +31,11 @@ class SenderLink {
 public:
     virtual ConnectionEvents& Events() = 0;
 
+    // The token, once its wait on HevSync succeeded, and its return: HevSync is set
+    // again only by the sender that held it.
+    virtual void TokenTaken(SenderRole who) = 0;
+    virtual void ReleaseToken(SenderRole who) = 0;
+
     // Pack the pending one-shot requests, or the repetitive set, into the packets of
     // the next exchange. The caller holds the token.
     virtual bool FillPacketToSend() = 0;
@@ -39,14 +45,18 @@ public:
     // Opens a numbered exchange just before its first packet goes out: only bytes that
     // arrive while it is open answer it. Stale wake-ups of the sender are dropped first.
     virtual std::uint32_t BeginExchange() = 0;
-    // Ends exchange `exchange`. False when its answer has already claimed it: the
-    // acknowledgement is then on its way.
+    // Ends exchange `exchange` unanswered. False when its answer has already claimed it:
+    // the acknowledgement is then on its way.
     virtual bool EndExchange(std::uint32_t exchange) = 0;
-    // Counts packet `index` as sent, then hands it to the transport; counted first, so
-    // that an answer that overtakes the send finds its packet counted.
-    virtual PacketSend SendPacket(std::int32_t index) = 0;
+    // Counts the next packet as sent, then hands it to the transport.
+    virtual PacketSend SendNextPacket() = 0;
     // True while packets of the exchange remain to be sent.
     virtual bool PacketsRemain() const = 0;
+    // When the answer to the last packet sent is due (steady milliseconds).
+    virtual std::uint64_t AnswerDue() const = 0;
+    // Waits up to `timeoutMs` for the module's bytes on this thread and delivers them
+    // here, where the platform allows it.
+    virtual platform::OwnReceive ReceiveHere(std::uint32_t timeoutMs) = 0;
 
     // A one-shot exchange ended without delivering a reply: the host may trigger again.
     virtual void ReplyAbandoned() = 0;

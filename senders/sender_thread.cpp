@@ -15,14 +15,27 @@ std::string_view WaitMessages::For(WaitResult result) const {
     }
 }
 
-SenderThread::Wait SenderThread::Await(platform::Event& event, std::uint32_t timeoutMs,
-                                       const WaitMessages& messages) {
-    Hold(true);
-    const WaitResult result = event.Wait(timeoutMs);
+SenderThread::Wait SenderThread::Judge(WaitResult result, const WaitMessages& messages) {
     if (Terminated()) return Wait::Terminated;
     if (result == WaitResult::Signaled) return Wait::Signaled;
     connection_.Report(messages.For(result));
     return Wait::Failed;
+}
+
+SenderThread::Wait SenderThread::Await(platform::Event& event, std::uint32_t timeoutMs,
+                                       const WaitMessages& messages) {
+    Hold(true);
+    return Judge(event.Wait(timeoutMs), messages);
+}
+
+WaitResult SenderThread::AwaitAnswer(platform::Event& event, std::uint64_t dueMs) {
+    for (;;) {
+        if (event.Wait(0) == WaitResult::Signaled) return WaitResult::Signaled;
+        const std::uint64_t now = platform::SteadyMilliseconds();
+        const auto left = static_cast<std::uint32_t>(dueMs > now ? dueMs - now : 0);
+        if (left == 0 || Terminated()) return event.Wait(0);
+        if (connection_.ReceiveHere(left) == platform::OwnReceive::NotHere) return event.Wait(left);
+    }
 }
 
 SenderThread::Sent SenderThread::SendPackets(bool stopAtFailure) {
@@ -35,7 +48,7 @@ SenderThread::Sent SenderThread::SendPackets(bool stopAtFailure) {
             return sent;
         }
         if (i == 0) exchange_ = connection_.BeginExchange();
-        const PacketSend packet = connection_.SendPacket(i);
+        const PacketSend packet = connection_.SendNextPacket();
         if (!packet.sent) {
             connection_.Report(messages_.sendFailed);
             sent.failed = true;
@@ -51,10 +64,13 @@ SenderThread::Sent SenderThread::SendPackets(bool stopAtFailure) {
             sent.terminated = true;
             return sent;
         }
-        if (connection_.PacketsRemain() &&
-            Await(events_.HevMultiplePacket, kSenderWaitMs, messages_.multiplePacket) == Wait::Terminated) {
-            sent.terminated = true;
-            return sent;
+        if (connection_.PacketsRemain()) {
+            Hold(true);
+            if (Judge(AwaitAnswer(events_.HevMultiplePacket, connection_.AnswerDue()), messages_.multiplePacket) ==
+                Wait::Terminated) {
+                sent.terminated = true;
+                return sent;
+            }
         }
     }
     return sent;
@@ -64,16 +80,13 @@ SenderThread::Sent SenderThread::SendPackets(bool stopAtFailure) {
 // finds another thread ready costs a switch of its own.
 SenderThread::Wait SenderThread::AwaitAck() {
     Hold(true);
-    WaitResult result = events_.HevAck.Wait(kSenderWaitMs);
-    // An answer that claimed the exchange as the wait ran out sets HevAck right after:
-    // the exchange was answered in time.
+    WaitResult result = AwaitAnswer(events_.HevAck, connection_.AnswerDue());
+    // An answer that claimed the exchange as the wait ran out sets HevAck once it has
+    // been delivered: the exchange was answered in time.
     if (result != WaitResult::Signaled && !connection_.EndExchange(exchange_))
         result = events_.HevAck.Wait(kSenderWaitMs);
     exchange_ = 0;
-    if (Terminated()) return Wait::Terminated;
-    if (result == WaitResult::Signaled) return Wait::Signaled;
-    connection_.Report(messages_.ack.For(result));
-    return Wait::Failed;
+    return Judge(result, messages_.ack);
 }
 
 void SenderThread::AbandonExchange() {

@@ -5,12 +5,13 @@
 #include <cstdint>
 #include <string_view>
 
+#include "connection/exchange.h"
 #include "platform/platform.h"
 #include "senders/sender_link.h"
 
 namespace kravent {
 
-inline constexpr std::uint32_t kSenderWaitMs = 3000;
+inline constexpr std::uint32_t kSenderWaitMs = kAnswerLimitMs;
 
 // The three messages of one event's wait, by how the wait failed.
 struct WaitMessages {
@@ -46,8 +47,8 @@ protected:
         bool restart = false;      // held while suspended before a send: the cycle starts over
     };
 
-    SenderThread(SenderLink& connection, const SenderMessages& messages)
-        : connection_(connection), events_(connection.Events()), messages_(messages) {}
+    SenderThread(SenderLink& connection, const SenderMessages& messages, SenderRole role)
+        : connection_(connection), events_(connection.Events()), messages_(messages), role_(role) {}
 
     // Called before every send and every wait: honours a suspension. True when the
     // thread was held and the cycle must start over. `replyOutstanding`: a packet of the
@@ -57,18 +58,25 @@ protected:
     // Waits on `event` (after Hold); a failure is reported with its message.
     // Termination is tested before the result.
     Wait Await(platform::Event& event, std::uint32_t timeoutMs, const WaitMessages& messages);
+    // A wait's result as a Wait; a failure is reported with its message.
+    Wait Judge(platform::WaitResult result, const WaitMessages& messages);
     // Opens an exchange and sends packets 0 .. PacketCount-1, waiting for the reply
     // between two of them. A failed send is reported; with `stopAtFailure` no further
     // packet goes out.
     Sent SendPackets(bool stopAtFailure);
     // The wait for the acknowledgement of the last packet; the exchange ends with it.
     Wait AwaitAck();
+    // Waits for an answer's event until `dueMs`; meanwhile, where the platform lets
+    // this thread take the answer off the socket itself, it does, and the answer's
+    // handler (the host's data callback included) runs here.
+    platform::WaitResult AwaitAnswer(platform::Event& event, std::uint64_t dueMs);
     // Ends the exchange of a cycle that awaits no acknowledgement.
     void AbandonExchange();
 
     SenderLink& connection_;
     ConnectionEvents& events_;
     const SenderMessages& messages_;
+    const SenderRole role_;
 
 private:
     std::uint32_t exchange_ = 0;  // the exchange this thread has open, 0 for none

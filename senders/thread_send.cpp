@@ -2,7 +2,9 @@
 
 namespace kravent {
 
-TThreadSend::TThreadSend(SenderLink& connection) : SenderThread(connection, kOneShotMessages) { Create(false); }
+TThreadSend::TThreadSend(SenderLink& connection) : SenderThread(connection, kOneShotMessages, SenderRole::OneShot) {
+    Create(false);
+}
 
 TThreadSend::~TThreadSend() { Stop(); }
 
@@ -34,6 +36,7 @@ bool TThreadSend::RunCycle() {
         connection_.ReplyAbandoned();  // the flags stay set for the next trigger
         return true;
     }
+    connection_.TokenTaken(role_);
 
     if (!connection_.FillPacketToSend()) {
         connection_.Report(messages_.fillFailed);
@@ -57,7 +60,7 @@ bool TThreadSend::RunCycle() {
 
 void TThreadSend::EndCycle(bool replyDelivered) {
     if (!replyDelivered) connection_.ReplyAbandoned();
-    events_.HevSync.Set();
+    connection_.ReleaseToken(role_);
 }
 
 }  // namespace kravent

@@ -3,7 +3,7 @@
 namespace kravent {
 
 TThreadSendContinuous::TThreadSendContinuous(SenderLink& connection)
-    : SenderThread(connection, kRepetitiveMessages) {
+    : SenderThread(connection, kRepetitiveMessages, SenderRole::Repetitive) {
     TimerID.store(platform::StartPeriodicTimer(static_cast<std::uint32_t>(kDefaultPollPeriodMs), events_.HevTimer));
     Create(true);
 }
@@ -29,17 +29,12 @@ bool TThreadSendContinuous::SetPeriod(std::int32_t periodMs) {
     const bool wasSuspended = Suspended();
     Suspend();
     const std::uint32_t timer = platform::StartPeriodicTimer(static_cast<std::uint32_t>(periodMs), events_.HevTimer);
-    if (timer != 0) {
-        platform::KillPeriodicTimer(TimerID.exchange(timer));
-        TimeMiliSec.store(periodMs);
-    }
+    if (timer != 0) platform::KillPeriodicTimer(TimerID.exchange(timer));
     if (!wasSuspended) Resume();
     return timer != 0;
 }
 
-void TThreadSendContinuous::ReleaseToken() {
-    if (holdsToken_.exchange(false, std::memory_order_acq_rel)) events_.HevSync.Set();
-}
+void TThreadSendContinuous::ReleaseToken() { connection_.ReleaseToken(role_); }
 
 bool TThreadSendContinuous::HoldIfSuspended() {
     if (!Suspended()) return false;
@@ -84,7 +79,7 @@ TThreadSendContinuous::Cycle TThreadSendContinuous::RunCycle() {
     const Wait sync = Await(events_.HevSync, kSenderWaitMs, messages_.sync);
     if (sync == Wait::Terminated) return Cycle::Terminated;
     if (sync == Wait::Failed) return Cycle::Restart;
-    holdsToken_.store(true, std::memory_order_release);
+    connection_.TokenTaken(role_);
 
     if (!connection_.FillPacketToSendContinuous()) {
         connection_.Report(messages_.fillFailed);

@@ -42,9 +42,7 @@ private:
     void ReleaseToken();
 
     std::atomic<std::uint32_t> TimerID{0};
-    std::atomic<std::int32_t> TimeMiliSec{kDefaultPollPeriodMs};
     std::atomic<bool> StopRequest{false};
-    std::atomic<bool> holdsToken_{false};
     // Orders the self-suspension at a tick against Start() and SetPeriod(), so that
     // neither a start nor a restored state is lost.
     std::mutex controlLock_;

@@ -13,12 +13,10 @@ constexpr std::string_view kPartialSendMessage = "Cannot Send all Bytes.\t(Vorn_
 }  // namespace
 
 CEthernetCom::CEthernetCom(std::string_view ipAddressText, std::int32_t port, TransportCallbacks callbacks)
-    : ClientSocket(std::make_unique<platform::TcpClient>(&CEthernetCom::OnNotification, this)),
-      Callbacks(callbacks) {
-    const std::size_t n = std::min(ipAddressText.size(), IPAddressText.size() - 1);
-    std::copy_n(ipAddressText.data(), n, IPAddressText.data());
-    Port = port;
-}
+    : IPAddressText(ipAddressText),
+      Port(port),
+      ClientSocket(std::make_unique<platform::TcpClient>(&CEthernetCom::OnNotification, this)),
+      Callbacks(callbacks) {}
 
 CEthernetCom::~CEthernetCom() {
     Disconnect();
@@ -48,13 +46,6 @@ bool CEthernetCom::SendData(const std::uint8_t* buffer, std::int32_t count) {
     if (ClientSocket->SendBuf(buffer, count) == count) return true;
     WriteErrorLog(kPartialSendMessage, IpText());
     return false;
-}
-
-bool CEthernetCom::CopyReceived(std::uint8_t* destination, std::int32_t* count, std::int32_t offset) const {
-    const std::int32_t available = std::max(0, ReceiveCount - std::clamp(offset, 0, ReceiveCount));
-    *count = std::clamp(*count, 0, available);
-    if (*count > 0) std::memcpy(destination, ReceiveBuffer + offset, static_cast<std::size_t>(*count));
-    return true;
 }
 
 void CEthernetCom::OnNotification(void* user, platform::SocketNotification what, int /*errorCode*/) {
@@ -87,14 +78,11 @@ void CEthernetCom::RaiseEvent(std::int32_t state) {
 }
 
 void CEthernetCom::ClientSocketRead() {
-    ReceiveCount = std::min(ClientSocket->ReceiveLength(), kReceiveBufferSize);
-    if (ReceiveCount <= 0) {
-        ReceiveCount = 0;
-        return;
-    }
+    const std::int32_t announced = std::min(ClientSocket->ReceiveLength(), kReceiveBufferSize);
+    if (announced <= 0) return;
     // What was really read is handed on, not what the socket announced.
-    ReceiveCount = std::max(0, ClientSocket->ReceiveBuf(ReceiveBuffer, ReceiveCount));
-    if (ReceiveCount > 0 && Callbacks.data != nullptr) Callbacks.data(Callbacks.user, ReceiveCount, this);
+    const std::int32_t count = ClientSocket->ReceiveBuf(ReceiveBuffer, announced);
+    if (count > 0 && Callbacks.data != nullptr) Callbacks.data(Callbacks.user, ReceiveBuffer, count, this);
 }
 
 }  // namespace kravent

@@ -26,8 +26,9 @@ inline constexpr std::int32_t kStateClosing = 4;
 
 class CEthernetCom;
 
-// Called with (user pointer, byte count, transport) when bytes wait in ReceiveBuffer.
-using TransportDataFn = void (*)(void* user, std::int32_t count, CEthernetCom* transport);
+// Called with (user pointer, the bytes read, their count, transport) as bytes arrive;
+// the bytes are valid until the call returns.
+using TransportDataFn = void (*)(void* user, const std::uint8_t* bytes, std::int32_t count, CEthernetCom* transport);
 // Called with (user pointer, new StateCommunication, transport) on connect, close, error.
 using TransportEventFn = void (*)(void* user, std::int32_t code, CEthernetCom* transport);
 
@@ -40,7 +41,8 @@ struct TransportCallbacks {
 class CEthernetCom {
 public:
     // Creates the socket without connecting it (Connect() does), so that the owner can
-    // take the transport in hand before any notification of it can come.
+    // take the transport in hand before any notification of it can come. The address
+    // text is the owner's and must outlive the transport.
     CEthernetCom(std::string_view ipAddressText, std::int32_t port, TransportCallbacks callbacks);
     // Shuts the socket down first: a connected socket reports 0 through the event callback.
     ~CEthernetCom();
@@ -55,13 +57,14 @@ public:
     void Disconnect();
     // True when all `count` bytes went to the socket; otherwise logs why.
     bool SendData(const std::uint8_t* buffer, std::int32_t count);
-    // Copies min(*count, ReceiveCount - offset) bytes of ReceiveBuffer from `offset` on;
-    // *count becomes that number.
-    bool CopyReceived(std::uint8_t* destination, std::int32_t* count, std::int32_t offset = 0) const;
+    // The calling thread waits up to `timeoutMs` for the module's bytes and has them
+    // delivered through the data callback on itself (see platform::TcpClient).
+    platform::OwnReceive ReceiveOnThisThread(std::uint32_t timeoutMs) { return ClientSocket->ReceiveOnThisThread(timeoutMs); }
+    void InterruptReceivers() { ClientSocket->InterruptReceivers(); }
 
     // True when the last Connect() was refused at once by the socket layer.
     bool ConnectRefused() const { return connectRefused_; }
-    std::string_view IpText() const { return {IPAddressText.data()}; }
+    std::string_view IpText() const { return IPAddressText; }
 
     // Written by the notifications, read by any thread.
     std::atomic<std::int32_t> StateCommunication{kStateNotConnected};
@@ -77,10 +80,9 @@ private:
     void ClientSocketRead();
     void RaiseEvent(std::int32_t state);
 
-    std::array<char, 16> IPAddressText{};
+    std::string_view IPAddressText;
     std::int32_t Port = 0;
-    // Written and read inside one read notification only.
-    std::int32_t ReceiveCount = 0;
+    // Used inside one read notification only; read notifications never overlap.
     std::uint8_t ReceiveBuffer[kReceiveBufferSize];
     std::unique_ptr<platform::TcpClient> ClientSocket;
     TransportCallbacks Callbacks;

@@ -7,9 +7,12 @@
 #include "notification_loop.h"
 
 #include <cerrno>
+#include <climits>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/epoll.h>
+#include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -32,6 +35,13 @@ int SocketError(int fd) {
 }
 
 }  // namespace
+
+TcpClient::Impl::Impl(NotifyFn notifyFn, void* userData)
+    : notify(notifyFn), user(userData), wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+TcpClient::Impl::~Impl() {
+    if (wakeFd >= 0) ::close(wakeFd);
+}
 
 void TcpClient::Impl::CloseSocketLocked() {
     if (fd < 0) return;
@@ -62,6 +72,8 @@ void TcpClient::Impl::OnSocketEvents(std::uint64_t eventKey, std::uint32_t event
     NotificationLoop& loop = NotificationLoop::Instance();
     std::unique_lock lock(io);
     if (key != eventKey) return;  // that socket has been closed meanwhile
+    // A thread takes the bytes itself; what it leaves is raised again when it is done.
+    if (ownReceiving) return;
 
     if (phase.load(std::memory_order_relaxed) == Phase::Connecting) {
         int error = pendingError != 0 ? pendingError : SocketError(fd);
@@ -76,8 +88,11 @@ void TcpClient::Impl::OnSocketEvents(std::uint64_t eventKey, std::uint32_t event
         if ((events & EPOLLOUT) == 0) return;
         phase.store(Phase::Connected, std::memory_order_release);
         loop.Rearm(fd, key, kConnectedEvents);  // raises Read at once for data that came along
+        loopDelivering = true;
         lock.unlock();
-        loop.Deliver(*this, SocketNotification::Connected, 0);
+        if (!loop.Deliver(*this, SocketNotification::Connected, 0)) return;
+        lock.lock();
+        loopDelivering = false;
         return;
     }
 
@@ -93,9 +108,11 @@ void TcpClient::Impl::OnSocketEvents(std::uint64_t eventKey, std::uint32_t event
     // again before new bytes come. After the peer's close the rest is drained here.
     while (AvailableLocked() > 0) {
         const std::uint64_t readsBefore = reads;
+        loopDelivering = true;
         lock.unlock();
         if (!loop.Deliver(*this, SocketNotification::Read, 0)) return;
         lock.lock();
+        loopDelivering = false;
         if (key != eventKey) return;
         if (pendingError != 0) {
             FailAndRaise(lock, pendingError);
@@ -219,5 +236,51 @@ int TcpClient::SendBuf(const void* buffer, int count) {
 }
 
 bool TcpClient::InNotification() const { return NotificationLoop::InDelivery(*impl_); }
+
+OwnReceive TcpClient::ReceiveOnThisThread(std::uint32_t timeoutMs) {
+    Impl& impl = *impl_;
+    NotificationLoop& loop = NotificationLoop::Instance();
+    int fd = -1;
+    {
+        std::lock_guard lock(impl.io);
+        if (impl.interrupted.load(std::memory_order_acquire) || impl.wakeFd < 0 || impl.fd < 0 || impl.key == 0 ||
+            impl.phase.load(std::memory_order_relaxed) != Phase::Connected || impl.loopDelivering || impl.ownReceiving)
+            return OwnReceive::NotHere;
+        impl.ownReceiving = true;
+        // The loop is no longer woken for the bytes: only this thread is.
+        loop.Rearm(impl.fd, impl.key, EPOLLRDHUP);
+        fd = impl.fd;
+    }
+
+    pollfd watched[2] = {{fd, POLLIN | POLLRDHUP, 0}, {impl.wakeFd, POLLIN, 0}};
+    int ready = 0;
+    do {
+        ready = ::poll(watched, 2, timeoutMs >= static_cast<std::uint32_t>(INT_MAX) ? -1 : static_cast<int>(timeoutMs));
+    } while (ready < 0 && errno == EINTR);
+    OwnReceive result = OwnReceive::Timeout;
+    if (ready < 0 || watched[1].revents != 0 || (watched[0].revents & (POLLERR | POLLHUP | POLLRDHUP | POLLNVAL)) != 0) {
+        // Interrupted, or the socket closed or failed: the loop reports it, after the
+        // bytes still waiting.
+        result = OwnReceive::NotHere;
+    } else if ((watched[0].revents & POLLIN) != 0) {
+        result = OwnReceive::Delivered;
+        if (!loop.Deliver(impl, SocketNotification::Read, 0)) return result;  // the handler destroyed the client
+    }
+
+    std::lock_guard lock(impl.io);
+    impl.ownReceiving = false;
+    // A fresh edge for the loop if bytes, a close or an error came meanwhile.
+    if (impl.fd >= 0 && impl.key != 0)
+        loop.Rearm(impl.fd, impl.key, impl.pendingError != 0 ? (kConnectedEvents | EPOLLOUT) : kConnectedEvents);
+    return result;
+}
+
+void TcpClient::InterruptReceivers() {
+    impl_->interrupted.store(true, std::memory_order_release);
+    const std::uint64_t one = 1;
+    if (impl_->wakeFd >= 0) {
+        [[maybe_unused]] const ssize_t n = ::write(impl_->wakeFd, &one, sizeof one);
+    }
+}
 
 }  // namespace kravent::platform

@@ -13,7 +13,8 @@ namespace kravent::platform {
 struct TcpClient::Impl {
     enum class Phase { Closed, Connecting, Connected };
 
-    Impl(NotifyFn notifyFn, void* userData) : notify(notifyFn), user(userData) {}
+    Impl(NotifyFn notifyFn, void* userData);
+    ~Impl();
 
     // Handles the socket events that the loop received for `key`; runs on the
     // notification thread inside a delivery of this client.
@@ -37,6 +38,13 @@ struct TcpClient::Impl {
     int pendingError = 0;   // an error met by a receive or at once by connect, raised by the loop
     std::uint64_t reads = 0;  // successful receives: did a Read handler take anything?
     std::atomic<Phase> phase{Phase::Closed};
+    // Who takes the bytes (under `io`): a thread inside ReceiveOnThisThread, or the loop
+    // while it delivers a notification (so that none overtakes Connected); never both.
+    bool ownReceiving = false;
+    bool loopDelivering = false;
+    // Wakes and refuses the threads of ReceiveOnThisThread.
+    std::atomic<bool> interrupted{false};
+    int wakeFd = -1;
 
     // Guarded by the loop's lock.
     int deliveries = 0;  // deliveries of this client under way, on any thread

@@ -234,4 +234,8 @@ int TcpClient::ReceiveBuf(void* buffer, int count) { return impl_->ReceiveBuf(bu
 int TcpClient::SendBuf(const void* buffer, int count) { return impl_->SendBuf(buffer, count); }
 bool TcpClient::InNotification() const { return Delivery::CountOnThisThread(impl_->serial) > 0; }
 
+// Notifications are window messages of the opening thread: no other thread takes them.
+OwnReceive TcpClient::ReceiveOnThisThread(std::uint32_t) { return OwnReceive::NotHere; }
+void TcpClient::InterruptReceivers() {}
+
 }  // namespace kravent::platform

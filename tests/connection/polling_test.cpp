@@ -130,5 +130,30 @@ TEST_F(Polling, OneShotTriggerDuringPollingWaitsForTheTokenAndIsAnswered) {
     EXPECT_NE(LastError(), "Event HevSync Timeout reached\t(TThreadSend::Execute)");
 }
 
+// Each sender takes its own answer on Linux: still, the host's callbacks of all
+// connections run one at a time.
+TEST_F(Polling, CallbacksOfFourConnectionsPollingAtOneMillisecondNeverOverlap) {
+    std::atomic<int> inside{0};
+    std::atomic<int> most{0};
+    host.OnData([&](RegisterValues*, ComID) {
+        const int now = ++inside;
+        if (now > most) most = now;
+        std::this_thread::yield();
+        --inside;
+    });
+    ComID more[3] = {};
+    for (ComID& c : more)
+        ASSERT_TRUE(Vorn_KRAVENT_OpenConnection_MAINPORT(loopback, &Host::DataReceived, &Host::ComEvent, &c)) << LastError();
+    ASSERT_TRUE(host.WaitEvents(4));
+    for (ComID c : {com, more[0], more[1], more[2]}) {
+        ASSERT_TRUE(Vorn_KRAVENT_RepetitiveAskSetTime(1, c));
+        ASSERT_TRUE(Vorn_KRAVENT_Read_POSITION(true, c));
+        ASSERT_TRUE(Vorn_KRAVENT_RepetitiveAskStart(c));
+    }
+    EXPECT_TRUE(host.WaitData(host.DataCalls() + 1000, 20s));
+    EXPECT_EQ(most.load(), 1);
+    for (ComID& c : more) Vorn_KRAVENT_CloseConnection(&c);
+}
+
 }  // namespace
 }  // namespace kravent::test

@@ -222,6 +222,71 @@ TEST(TcpClientSend, SendWithoutConnectionFails) {
     EXPECT_TRUE(harness.Notes().empty());
 }
 
+// A thread that waits for bytes takes them itself, one delivery of the client at a
+// time; whatever it does not wait for goes to the notification thread, once and in order.
+TEST(TcpClientOwnReceive, BytesComeOnceAndInOrderWhicheverThreadTakesThem) {
+    Connected c;
+    EXPECT_NE(c.harness.client->ReceiveOnThisThread(20), platform::OwnReceive::Delivered) << "nothing was sent";
+    std::string sent;
+    std::atomic<int> ownDeliveries{0};
+    for (int i = 0; i < 300 && (ownDeliveries < 3 || i < 20); ++i) {
+        const std::string piece = std::to_string(i) + ",";
+        sent += piece;
+        std::atomic<bool> waiting{false};
+        // The waiter is usually inside its wait when the bytes come; when the
+        // notification thread is quicker, the waiter finds them gone.
+        std::thread waiter([&] {
+            waiting = true;
+            while (c.harness.Received().size() < sent.size()) {
+                if (c.harness.client->ReceiveOnThisThread(50) == platform::OwnReceive::Delivered) ++ownDeliveries;
+            }
+        });
+        while (!waiting) std::this_thread::yield();
+        std::this_thread::yield();
+        ASSERT_TRUE(c.peer.SendText(piece));
+        waiter.join();
+    }
+    EXPECT_GT(ownDeliveries.load(), 0);
+    EXPECT_EQ(c.harness.Received(), sent);
+    const auto notes = c.harness.Notes();
+    const std::thread::id loopThread = notes[2].thread;  // that of Connected
+    int readsOffTheLoop = 0;
+    for (const Note& n : notes) {
+        if (n.what != N::Read) continue;
+        EXPECT_TRUE(n.inNotification);
+        if (n.thread != loopThread) ++readsOffTheLoop;
+    }
+    EXPECT_EQ(readsOffTheLoop, ownDeliveries.load());
+}
+
+TEST(TcpClientOwnReceive, ACloseGoesToTheNotificationThreadAfterTheLastBytes) {
+    Connected c;
+    std::atomic<int> result{-1};
+    std::thread waiter([&] { result = static_cast<int>(c.harness.client->ReceiveOnThisThread(5000)); });
+    ASSERT_TRUE(c.peer.SendText("bye"));
+    c.peer.Close();
+    ASSERT_TRUE(c.harness.WaitFor(N::Disconnected));
+    waiter.join();
+    EXPECT_EQ(c.harness.Received(), "bye");
+    EXPECT_EQ(c.harness.Kinds().back(), N::Disconnected);
+    EXPECT_EQ(c.harness.Count(N::Disconnected), 1u);
+    EXPECT_EQ(c.harness.client->ReceiveOnThisThread(1000), platform::OwnReceive::NotHere) << "no socket";
+}
+
+TEST(TcpClientOwnReceive, InterruptEndsAWaitAtOnceAndRefusesTheNext) {
+    Connected c;
+    std::atomic<int> result{-1};
+    std::thread waiter([&] { result = static_cast<int>(c.harness.client->ReceiveOnThisThread(60000)); });
+    const auto start = std::chrono::steady_clock::now();
+    c.harness.client->InterruptReceivers();
+    waiter.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+    EXPECT_NE(result.load(), static_cast<int>(platform::OwnReceive::Delivered));
+    EXPECT_EQ(c.harness.client->ReceiveOnThisThread(1000), platform::OwnReceive::NotHere);
+    ASSERT_TRUE(c.peer.SendText("later"));
+    ASSERT_TRUE(c.harness.WaitForReceived(5)) << "the notification thread takes the bytes";
+}
+
 TEST(TcpClientLifetime, ClientDestroyedInsideItsOwnReadIsNeverTouchedAgain) {
     Connected c;
     c.harness.action = [](ClientHarness& h, N what) {

@@ -7,8 +7,12 @@ namespace kravent::test {
 namespace {
 
 TEST(ReplyLogging, EachFailureIsLoggedWithoutAnAddress) {
-    CComManagement c;
-    auto receive = [&c](const Bytes& bytes) { c.ReceivedRawData(bytes.data(), bytes.size()); };
+    struct : AnswerReceiver::Sink {
+        void DeliverRecord(const ::RegisterValues&) override {}
+        void ReportFailure(const ReplyStep& step) override { ReportReplyFailure(step); }
+    } sink;
+    AnswerReceiver receiver;
+    auto receive = [&](const Bytes& bytes) { receiver.Receive({}, bytes.data(), bytes.size(), sink); };
     Bytes bad = ReadAnswer({0x07, 0x00, 0x18, 0x00, 0x00});
     bad.back() ^= 0x01;
     receive(bad);

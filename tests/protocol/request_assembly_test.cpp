@@ -2,6 +2,8 @@
 // bound, and that no flagged request is lost.
 #include <gtest/gtest.h>
 
+#include "protocol/answer_match.h"
+
 #include <atomic>
 #include <cstring>
 #include <random>
@@ -285,6 +287,26 @@ TEST(RequestAssembly, ConcurrentWritesAreNeverTornOrLost) {
     EXPECT_EQ(lastSent, Bytes(4, 0x22));  // the host's last write went out
     c.FillPacketToSend();
     EXPECT_EQ(c.Packets().count, 0);
+}
+
+TEST(AnswerMatch, PacketsNameWhatTheyAsk) {
+    // Read TYPE and VOLTAGE, then write REGULATIONMODE and the command RESETCPU.
+    PendingRequests requests;
+    requests.Read(ReadIndex("TYPE"));
+    requests.Read(ReadIndex("VOLTAGE"));
+    const std::int32_t mode = 1;
+    requests.Write(WriteIndex("REGULATIONMODE"), &mode, sizeof mode);
+    requests.Write(WriteIndex("RESETCPU"), nullptr, 0);
+    PacketSet packets;
+    RegisterValues record{};
+    AssemblePackets(requests, packets, record);
+    ASSERT_EQ(packets.count, 1);
+    const AskedRegisters asked = packets.asked[0];
+    const auto bit = [](const char* name) { return RegisterBit(RegisterIndex(name)); };
+    EXPECT_EQ(asked.reads, bit("TYPE") | bit("VOLTAGE"));
+    EXPECT_EQ(asked.writes, bit("REGULATIONMODE") | bit("RESETCPU"));
+    const Bytes unknownFirst = ReadAnswer({0x09, 0x07, 0x00, 0x18, 0x00, 0x00});
+    EXPECT_FALSE(FrameAnswers(asked, unknownFirst.data(), unknownFirst.size() - 2));
 }
 
 }  // namespace
