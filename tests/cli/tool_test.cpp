@@ -182,8 +182,11 @@ TEST(CliToolUnreachable, NoModuleMeansTheLibrarysMessageAndFailure) {
     ASSERT_TRUE(InPrivateNetns());
     const ToolRun run = RunTool({"read", "127.0.0.9", "TYPE"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Contains(run.err, "Initial Test failed\t(Vorn_KRAVENT_OpenConnection_MAINPORT)")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "kravent: nothing answered the module test on UDP 7010 at 127.0.0.9 in time")) << run.err;
+    EXPECT_FALSE(Contains(run.err, "Initial Test failed")) << run.err;
     EXPECT_TRUE(run.out.empty()) << run.out;
+    const ToolRun verbose = RunTool({"read", "127.0.0.9", "TYPE", "--verbose"});
+    EXPECT_TRUE(Contains(verbose.err, "Initial Test failed\t(Vorn_KRAVENT_OpenConnection_MAINPORT)")) << verbose.err;
 
     const ToolRun json = RunTool({"info", "127.0.0.9", "--json"});
     EXPECT_EQ(json.status, 1);
@@ -219,7 +222,7 @@ TEST(CliToolTopology, SetIpMovesTheModule) {
     ASSERT_TRUE(net.Valid()) << net.error();
     ASSERT_GE(net.AddModule("10.77.0.21", {"--mac", "02:4B:52:00:00:21"}), 0) << net.error();
 
-    const ToolRun change = RunTool({"set-ip", "02:4b:52:00:00:21", "10.77.0.42", "255.255.255.0"});
+    const ToolRun change = RunTool({"set-ip", "02:4b:52:00:00:21", "10.77.0.42", "255.255.255.0", "--verbose"});
     ASSERT_EQ(change.status, 0) << change.err;
     EXPECT_TRUE(Contains(change.err, "changing the address of 02:4b:52:00:00:21 -> 10.77.0.42/255.255.255.0"))
         << change.err;
@@ -231,7 +234,7 @@ TEST(CliToolTopology, SetIpMovesTheModule) {
     EXPECT_EQ(RowValue(info.out, "IPADDRESS"), "10.77.0.42");
     EXPECT_EQ(RowValue(info.out, "SUBNETMASK"), "255.255.255.0");
 
-    const ToolRun taken = RunTool({"set-ip", "02:4b:52:00:00:21", "10.77.0.42", "255.255.255.0"});
+    const ToolRun taken = RunTool({"set-ip", "02:4b:52:00:00:21", "10.77.0.42", "255.255.255.0", "--verbose"});
     EXPECT_EQ(taken.status, 1);
     EXPECT_TRUE(Contains(taken.err, "ChangeIPAddress Failed\t(Vorn_KRAVENT_ChangeIPAddress)")) << taken.err;
 }
