@@ -72,10 +72,6 @@ SocketHandle OpenTcpListener(const Endpoint& local, std::string& error);
 // address, or kNoSocket with `error` set. `shared` lets several sockets each receive
 // broadcasts on one port.
 SocketHandle OpenUdpSocket(const Endpoint& local, bool shared, std::string& error);
-// The local address that this machine would send to `peer` from, asked of the system
-// without sending anything (a UDP socket's connect), or nothing when no route or
-// interface leads there.
-std::optional<std::uint32_t> RouteSource(const Endpoint& peer);
 // A blocking TCP connection to `peer` made within `timeoutMs`, or kNoSocket.
 SocketHandle ConnectTcp(const Endpoint& peer, int timeoutMs);
 std::uint16_t BoundPort(SocketHandle socket);

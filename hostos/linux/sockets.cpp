@@ -111,19 +111,6 @@ SocketHandle OpenUdpSocket(const Endpoint& local, bool shared, std::string& erro
     return fd;
 }
 
-std::optional<std::uint32_t> RouteSource(const Endpoint& peer) {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return std::nullopt;
-    const sockaddr_in to = MakeSockaddr(peer);
-    sockaddr_in from{};
-    socklen_t length = sizeof from;
-    const bool routed = ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 &&
-                        ::getsockname(fd, reinterpret_cast<sockaddr*>(&from), &length) == 0;
-    ::close(fd);
-    if (!routed) return std::nullopt;
-    return ntohl(from.sin_addr.s_addr);
-}
-
 // Connects without blocking, to bound the wait, and then blocks again.
 SocketHandle ConnectTcp(const Endpoint& peer, int timeoutMs) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);

@@ -143,20 +143,6 @@ SocketHandle OpenUdpSocket(const Endpoint& local, bool shared, std::string& erro
     return OpenBound(SOCK_DGRAM, local, shared ? SO_REUSEADDR : SO_EXCLUSIVEADDRUSE, true, error);
 }
 
-std::optional<std::uint32_t> RouteSource(const Endpoint& peer) {
-    if (!StartWinsock()) return std::nullopt;
-    const SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    if (s == INVALID_SOCKET) return std::nullopt;
-    const sockaddr_in to = MakeSockaddr(peer.address, peer.port);
-    sockaddr_in from{};
-    int length = sizeof from;
-    const bool routed = connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 &&
-                        getsockname(s, reinterpret_cast<sockaddr*>(&from), &length) == 0;
-    closesocket(s);
-    if (!routed) return std::nullopt;
-    return ntohl(from.sin_addr.s_addr);
-}
-
 // Connects without blocking, to bound the wait, and then blocks again.
 SocketHandle ConnectTcp(const Endpoint& peer, int timeoutMs) {
     if (!StartWinsock()) return kNoSocket;

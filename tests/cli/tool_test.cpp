@@ -366,10 +366,16 @@ TEST(CliToolCauses, FailuresShowWhatTheLibraryLogged) {
     sim::ModuleSimulator silent(silentModule);
     ASSERT_TRUE(silent.Start()) << silent.LastError();
 
+    sim::ModuleSettings noMainPort;  // answers the module test, but nothing listens on TCP 8010
+    noMainPort.bindAddress = "127.0.0.4";
+    noMainPort.tcpPort = 0;
+    sim::ModuleSimulator tcpLess(noMainPort);
+    ASSERT_TRUE(tcpLess.Start()) << tcpLess.LastError();
+
     // The main line says which step failed; the library's words follow with --verbose.
     const std::string otherType =
-        "kravent: a module answered at 127.0.0.2 but is of another type (not TYPE 2.2, the type this library "
-        "serves): check that the address is the module's (kravent scan lists each module with its TYPE)\n";
+        "kravent: a module answered at 127.0.0.2 but is of another type (TYPE 3.1; this library serves TYPE 2.2): "
+        "check that the address is the module's (kravent scan lists each module with its TYPE)\n";
     EXPECT_EQ(RunTool({"info", "127.0.0.2"}, privateLog).err, otherType);
     const ToolRun type = RunTool({"info", "127.0.0.2", "--verbose"}, privateLog);
     EXPECT_EQ(type.status, 1);
@@ -381,6 +387,9 @@ TEST(CliToolCauses, FailuresShowWhatTheLibraryLogged) {
     EXPECT_TRUE(Contains(silentRun.err, R"({"error":"nothing answered the module test on UDP 7010 at 127.0.0.3 in time: run `kravent scan`)"))
         << silentRun.err;
     EXPECT_TRUE(Contains(silentRun.err, R"("causes":["Address IP not found on the network"])")) << silentRun.err;
+    const ToolRun refused = RunTool({"info", "127.0.0.4"}, privateLog);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(Contains(refused.err, "kravent: TCP 8010 at 127.0.0.4 refused or did not connect")) << refused.err;
     // No route at all: the tool asks the system and sends nothing, so the library logs nothing.
     const ToolRun noRoute = RunTool({"info", "10.99.0.1", "--json"}, privateLog);
     EXPECT_EQ(noRoute.status, 1);
