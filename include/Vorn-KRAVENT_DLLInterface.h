@@ -54,12 +54,12 @@
 extern "C" {
 #endif
 
-/* The handle of one open connection, an opaque value (not an address); NULL means no
+/** The handle of one open connection, an opaque value (not an address); NULL means no
  * connection. A handle that has been closed is refused like NULL, also once later
  * opens have followed (on a 32-bit system, for 2^32 opens at least). */
 typedef void *ComID;
 
-/* Values of Com_Event and of Vorn_KRAVENT_GetStateCommunication. */
+/** Values of Com_Event and of Vorn_KRAVENT_GetStateCommunication. */
 enum {
     VORN_KRAVENT_STATE_NOT_CONNECTED = 0,
     VORN_KRAVENT_STATE_CONNECTED = 1,
@@ -68,7 +68,7 @@ enum {
     VORN_KRAVENT_STATE_CLOSING = 4
 };
 
-/*
+/**
  * The module's register values as last received, handed to Data_Received_MAINPORT.
  * Layout is part of the binary interface (offsets in comments). A _Received flag is
  * true when the register's value arrived in the current exchange; a _Written flag
@@ -220,7 +220,7 @@ typedef struct RegisterValues {
     uint8_t Reserved[2];                        /* 518 */
 } RegisterValues;
 
-/* One module found by Vorn_KRAVENT_ScanNetwork (72 bytes). */
+/** One module found by Vorn_KRAVENT_ScanNetwork (72 bytes). */
 typedef struct ModuleScanRecord {
     int32_t TypeHigh;                           /*   0 */
     int32_t TypeLow;                            /*   4 */
@@ -231,7 +231,7 @@ typedef struct ModuleScanRecord {
     char ModuleName[16];                        /*  56: no terminating zero */
 } ModuleScanRecord;
 
-/*
+/**
  * Host callbacks. Com is the handle that the open wrote into the host's variable; it is
  * there before any callback of that connection runs.
  *
