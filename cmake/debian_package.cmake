@@ -62,9 +62,9 @@ set(CPACK_DEBIAN_DEV_PACKAGE_NAME ${KRAVENT_DEB_DEV})
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "${KRAVENT_DEB_RUNTIME} (= ${KRAVENT_VERSION})")
 set(CPACK_COMPONENT_DEV_DESCRIPTION "host library of the KRAVENT modules - development files
-The C header of Vorn-KRAVENT_DLLInterface, its CMake package (VornKRAVENT) and
-pkg-config file (vorn-kravent), the section 3 manual pages and HTML reference of
-every function, and example host programs.")
+The C header of Vorn-KRAVENT_DLLInterface, its CMake package (VornKRAVENT)
+and pkg-config file (vorn-kravent), the section 3 manual pages and HTML
+reference of every function, and example host programs.")
 
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME ${KRAVENT_DEB_TOOLS})
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION utils)
