@@ -24,6 +24,10 @@ math(EXPR major "${CMAKE_MATCH_1}")
 math(EXPR minor "${CMAKE_MATCH_2}")
 math(EXPR patch "${CMAKE_MATCH_3}")
 set(KRAVENT_VERSION ${major}.${minor}.${patch})
+# The version text is the one source; project() repeats it only because CMake needs it first.
+if(NOT KRAVENT_VERSION VERSION_EQUAL PROJECT_VERSION)
+  message(FATAL_ERROR "project(VERSION ${PROJECT_VERSION}) differs from the library's version text (${KRAVENT_VERSION})")
+endif()
 
 if(NOT WIN32)
   # The Windows DLL keeps its one file name; on Linux the usual versioned names.
