@@ -67,11 +67,12 @@ _kravent() {
         write)
             if [[ -n $address_given && $cur != *=* ]]; then
                 COMPREPLY=($(compgen -W "$(_kravent_registers w)" -S "=" -- "${cur^^}"))
-                compopt -o nospace
+                compopt -o nospace 2>/dev/null
             fi ;;
         run)
             [[ -n $address_given ]] && COMPREPLY=($(compgen -W "RESETCPU SAVEUSERPARAMETERS RESTOREUSERPARAMETERS \
-                RESTOREFACTORYPARAMETERS SAVEFACTORYPARAMETERS HOMING STOPHOMING reset-warnings" -- "$cur")) ;;
+                RESTOREFACTORYPARAMETERS SAVEFACTORYPARAMETERS HOMING STOPHOMING" -- "${cur^^}")
+                $(compgen -W "reset-warnings" -- "${cur,,}")) ;;
         step)
             COMPREPLY=($(compgen -W "--target --period --duration --plot" -- "$cur")) ;;
     esac
