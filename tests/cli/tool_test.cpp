@@ -399,7 +399,8 @@ TEST(CliToolCauses, FailuresShowWhatTheLibraryLogged) {
     const ToolRun scan = RunCaptured("/usr/bin/unshare", {"-n", KRAVENT_TOOL_PATH, "scan", "--verbose"}, privateLog);
     EXPECT_EQ(scan.status, 1);
     EXPECT_EQ(scan.err,
-              "kravent: the scan request could not be sent\n"
+              "kravent: the scan request could not be sent: no network interface of this machine took the "
+              "broadcast; check that one is up with an IPv4 address (ip address)\n"
               "kravent: last error: Unable to send the scan request\t(Vorn_KRAVENT_ScanNetwork)\n");
     RunProgram({"/bin/rm", "-rf", directory});
 }
