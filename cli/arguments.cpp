@@ -1,6 +1,8 @@
 #include "cli/arguments.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <cmath>
 #include <string_view>
 
@@ -43,6 +45,8 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
             out.help = true;
         } else if (name == "--version") {
             out.version = true;
+        } else if (name == "--verbose" || name == "-v") {
+            out.verbose = true;
         } else if (name == "--period") {
             const auto text = value();
             const auto ms = text ? ParseInt32(*text) : std::nullopt;
@@ -73,8 +77,18 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
     return {out, {}};
 }
 
+void UseDefaultModule(Arguments& args, const char* module) {
+    static constexpr std::string_view kOnOneModule[] = {"info", "read", "dump", "write", "run", "poll", "step"};
+    if (module == nullptr || *module == '\0') return;
+    if (std::find(std::begin(kOnOneModule), std::end(kOnOneModule), args.command) == std::end(kOnOneModule)) return;
+    // Register names and commands never start with a digit; an address always does.
+    const bool addressGiven = !args.operands.empty() && !args.operands[0].empty() &&
+                              args.operands[0][0] >= '0' && args.operands[0][0] <= '9';
+    if (!addressGiven) args.operands.insert(args.operands.begin(), module);
+}
+
 std::string UsageText() {
-    std::string text = R"(Usage: kravent [--json] COMMAND [ARGUMENTS]
+    std::string text = R"(Usage: kravent [--json] [--verbose] COMMAND [ARGUMENTS]
 Drives KRAVENT modules through the Vorn-KRAVENT_DLLInterface library.
 
 Commands:
@@ -101,14 +115,19 @@ Commands:
 
 Options:
   --json                            machine-readable output (JSON; JSON lines for poll)
+  --verbose, -v                     with a failure, also the library's logged causes and
+                                    its last error text
   --period MS, --duration S         for poll and step
   --target COUNTS, --plot FILE.svg  for step (--plot also for poll)
   --help                            this text
   --version                         the library's version text
 
-Failures print what went wrong on stderr, with the causes that the library logged and
-its last error text; the exit status is then 1 (2 for a wrong command line, 130 when
-SIGINT or SIGTERM ended the command).
+IP may be left out when the environment variable KRAVENT_MODULE holds the address
+(export KRAVENT_MODULE=10.0.0.5; kravent read VOLTAGE).
+
+Failures print what went wrong and what to try on stderr (with --verbose also the causes
+that the library logged and its last error text); the exit status is then 1 (2 for a
+wrong command line, 130 when SIGINT or SIGTERM ended the command).
 
 )";
     // The list, broken into lines that fit a terminal.

@@ -15,6 +15,7 @@ struct Arguments {
     bool json = false;
     bool help = false;
     bool version = false;
+    bool verbose = false;               // failures also show the library's own messages
     std::optional<int> periodMs;        // poll and step period
     std::optional<double> durationS;    // poll and step duration
     std::optional<std::int32_t> targetCounts;  // step target
@@ -27,6 +28,10 @@ struct ParsedArguments {
 };
 
 ParsedArguments ParseArguments(int argc, const char* const* argv);
+
+// The commands that talk to one module take its address first; when it is left out (the
+// first operand is not an address) and `module` (KRAVENT_MODULE) names one, it goes first.
+void UseDefaultModule(Arguments& args, const char* module);
 
 // The --help text (usage, subcommands, options, registers, commands).
 std::string UsageText();

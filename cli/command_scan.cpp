@@ -35,7 +35,9 @@ int CommandScan(const Arguments& args, const Reporter& report) {
     if (found == 0) {
         const auto logged = report.LoggedMessages();
         if (std::find(logged.begin(), logged.end(), kNotSent) != logged.end())
-            return report.Failure("the scan request could not be sent");
+            return report.Failure(
+                "the scan request could not be sent: no network interface of this machine took the broadcast; "
+                "check that one is up with an IPv4 address (ip address)");
     }
     if (report.json()) {
         std::string modules = "[";

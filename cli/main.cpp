@@ -1,5 +1,6 @@
 // kravent: the command-line tool over the library's exported functions.
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 #include "cli/arguments.h"
@@ -31,8 +32,9 @@ int main(int argc, char** argv) {
     kravent::hostos::PrepareConsole();
     const ParsedArguments parsed = ParseArguments(argc, argv);
     if (!parsed.arguments) return Reporter(false).Usage(parsed.error);
-    const Arguments& args = *parsed.arguments;
-    const Reporter report(args.json);
+    Arguments args = *parsed.arguments;
+    UseDefaultModule(args, std::getenv("KRAVENT_MODULE"));
+    const Reporter report(args.json, args.verbose);
 
     if (args.version) {
         std::printf("%s\n", LibraryVersion().c_str());

@@ -48,6 +48,7 @@ int Reporter::Failure(std::string_view what) const {
         return kExitFailure;
     }
     std::fprintf(stderr, "kravent: %.*s\n", static_cast<int>(what.size()), what.data());
+    if (!verbose_) return kExitFailure;
     for (const std::string& cause : causes) std::fprintf(stderr, "kravent: cause: %s\n", cause.c_str());
     if (reported) std::fprintf(stderr, "kravent: last error: %s\n", last.c_str());
     return kExitFailure;

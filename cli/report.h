@@ -23,10 +23,11 @@ std::string FormatSeconds(std::chrono::steady_clock::duration span);
 
 class Reporter {
 public:
-    explicit Reporter(bool json) : json_(json) {}
+    explicit Reporter(bool json, bool verbose = false) : json_(json), verbose_(verbose) {}
     bool json() const { return json_; }
 
-    // A failure after a library call: `what`, the causes and the last error; returns kExitFailure.
+    // A failure after a library call: `what`, then (verbose, and always in JSON) the
+    // causes and the last error; returns kExitFailure.
     int Failure(std::string_view what) const;
     // A wrong command line (nothing asked of the library): `what` says it with its one
     // hint; returns kExitUsage.
@@ -41,6 +42,7 @@ public:
 
 private:
     bool json_;
+    bool verbose_;
     LibraryLogWatch log_;
 };
 

@@ -1,4 +1,5 @@
-/*
+/**
+ * @file Vorn-KRAVENT_DLLInterface.h
  * Vorn-KRAVENT_DLLInterface: the host interface of the KRAVENT module library.
  *
  * A host finds KRAVENT DC-motor modules on its network, changes a module's IP
@@ -56,12 +57,12 @@
 extern "C" {
 #endif
 
-/* The handle of one open connection, an opaque value (not an address); NULL means no
+/** The handle of one open connection, an opaque value (not an address); NULL means no
  * connection. A handle that has been closed is refused like NULL, also once later
  * opens have followed (on a 32-bit system, for 2^32 opens at least). */
 typedef void *ComID;
 
-/* Values of Com_Event and of Vorn_KRAVENT_GetStateCommunication. */
+/** Values of Com_Event and of Vorn_KRAVENT_GetStateCommunication. */
 enum {
     VORN_KRAVENT_STATE_NOT_CONNECTED = 0,
     VORN_KRAVENT_STATE_CONNECTED = 1,
@@ -70,7 +71,7 @@ enum {
     VORN_KRAVENT_STATE_CLOSING = 4
 };
 
-/*
+/**
  * The module's register values as last received, handed to Data_Received_MAINPORT.
  * Layout is part of the binary interface (offsets in comments). A _Received flag is
  * true when the register's value arrived in the current exchange; a _Written flag
@@ -222,7 +223,7 @@ typedef struct RegisterValues {
     uint8_t Reserved[2];                        /* 518 */
 } RegisterValues;
 
-/* One module found by Vorn_KRAVENT_ScanNetwork (72 bytes). */
+/** One module found by Vorn_KRAVENT_ScanNetwork (72 bytes). */
 typedef struct ModuleScanRecord {
     int32_t TypeHigh;                           /*   0 */
     int32_t TypeLow;                            /*   4 */
@@ -233,7 +234,7 @@ typedef struct ModuleScanRecord {
     char ModuleName[16];                        /*  56: no terminating zero */
 } ModuleScanRecord;
 
-/*
+/**
  * Host callbacks. Com is the handle that the open wrote into the host's variable; it is
  * there before any callback of that connection runs.
  *
@@ -274,122 +275,2073 @@ typedef void(VORN_KRAVENT_CALL *Com_Event_Callback)(int32_t Event, ComID Com);
  * It returns the number of modules that answered (only the first Capacity of them are
  * stored). Scans, address changes and opens may run on several threads at once; none
  * waits for another. */
+/**
+ * @brief Finds the modules on every network of this machine by a UDP broadcast to port 7010.
+ *
+ * Sends one scan request on each IPv4 interface and collects the answers until none has
+ * come for 200 ms, for 5 s at the most. Needs no connection.
+ *
+ * @param Modules (ModuleScanRecord *) an array of Capacity records that receives the modules in the
+ *        order they answered; may be NULL when Capacity is 0.
+ * @param Capacity (int32_t) the number of records Modules holds; answers beyond it are counted only.
+ * @return (int32_t) the number of modules that answered, which may exceed Capacity; 0 when none
+ *         answered or the request could not be sent.
+ * @par Threads
+ * Any thread; it blocks the caller for up to 5 s. Scans, address changes and opens may run
+ * on several threads at once. Do not call it from inside a callback: it would hold up every
+ * later notification as long (see "Threads" in this header's opening comment).
+ * @par Failure messages
+ * Logged (see Vorn_KRAVENT_GetLastError); the scan still returns what answered:
+ * - `Unable to send the scan request on one network interface\t(Vorn_KRAVENT_ScanNetwork)`:
+ *   one interface refused the broadcast (logged with that interface's address).
+ * - `Unable to send the scan request\t(Vorn_KRAVENT_ScanNetwork)`: no interface could send it.
+ * - `ChecksumError occurs. Nb of ChecksumError = N\t(ReceivedUDPRawData)`: an answer with a wrong checksum, dropped.
+ * - `Receive unknown module gegister\t(ReceiveUDP_Data)`: an answer of an unknown kind, dropped.
+ * - `Datagram longer than the receive buffer dropped\t(ReceiveServiceDatagram)`: an oversized answer, dropped.
+ */
 VORN_KRAVENT_API int32_t VORN_KRAVENT_CALL Vorn_KRAVENT_ScanNetwork(ModuleScanRecord *Modules, int32_t Capacity);
+/**
+ * @brief Gives the module with a MAC address a new IP address and subnet mask, over UDP port 7010.
+ *
+ * First checks for 5 s that no host answers at the new address, then broadcasts the change on
+ * every IPv4 interface and waits for the module's acknowledgement. Needs no connection.
+ *
+ * @param MacAddress (const int32_t[6]) the module's MAC address, first byte first, each 0 to 255.
+ * @param IPAddress (const int32_t[4]) the new address, first part first, each 0 to 255.
+ * @param SubnetMaskAddress (const int32_t[4]) the new subnet mask, first part first, each 0 to 255.
+ * @return true when the module acknowledged the change; false after a failure.
+ * @par Threads
+ * Any thread; it blocks the caller for about 5 s or more. Do not call it from inside a callback
+ * (see "Threads" in this header's opening comment).
+ * @par Failure messages
+ * Each failure logs its cause and then `ChangeIPAddress Failed\t(Vorn_KRAVENT_ChangeIPAddress)`,
+ * which is then the last error:
+ * - `Pointer on data to write not valid. MacAddress = NULL\t(ChangeIPAddress)` (likewise
+ *   "IPAddress = NULL" and "SubnetMaskAddress = NULL"): a pointer is NULL.
+ * - `Mac Address not valid\t(ChangeIPAddress)`, `IP Address not valid\t(ChangeIPAddress)`,
+ *   `Subnet Mask Address not valid\t(ChangeIPAddress)`: a part is below 0 or above 255.
+ * - `The IP address is already in use\t(ChangeIPAddress)`: a host answered at the new address.
+ * - `Unable to send the IP address change on one network interface\t(ChangeIPAddress)`: one
+ *   interface refused the broadcast.
+ * - `Change IP Address acknowledge not received from the module\t(ChangeIPAddress)`: no module
+ *   with that MAC address acknowledged in time.
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_ChangeIPAddress(const int32_t *MacAddress, const int32_t *IPAddress,
                                                                     const int32_t *SubnetMaskAddress);
 
 /* Connection to a module's main port (TCP 8010). */
+/**
+ * @brief Tests a module and starts the TCP connection to its main port, 8010.
+ *
+ * Closes the connection that *Handle holds first, whatever follows. Then asks the module for its
+ * type over UDP port 7010 (up to 2 s) and, when a module of type 2.2 answered, creates the
+ * connection and starts connecting. A true result does not mean connected: Com_Event then
+ * receives 1 (connected) or 2 (the attempt failed; close and open again).
+ * Vorn_KRAVENT_GetStateCommunication reads 3 until then.
+ *
+ * @param IP (const int32_t[4]) the module's IPv4 address, first (most significant) part first, each 0 to 255.
+ * @param DataReceived (Data_Received_MAINPORT_Callback) called with each answer; must not be NULL.
+ * @param ComEvent (Com_Event_Callback) called with 1 connected, 2 socket error, 0 disconnected; must not be NULL.
+ * @param Handle (ComID *) the host's variable: receives the new handle, or NULL after a failure.
+ *        It is written before any callback of the connection runs.
+ * @return true when the connection exists and is connecting; false after a failure.
+ * @par Threads
+ * Any thread; it blocks for the UDP test, up to 2 s. Where the two callbacks run is said in
+ * "Threads" in this header's opening comment.
+ * @par Failure messages
+ * - `ComID variable not valid (NULL)\t(Vorn_KRAVENT_OpenConnection_MAINPORT)`: Handle is NULL.
+ * - `Address IP not valid (NULL)\t(Vorn_KRAVENT_OpenConnection_MAINPORT)`: IP is NULL.
+ * - `Address IP not valid\t(Vorn_KRAVENT_OpenConnection_MAINPORT)`: a part is below 0 or above 255.
+ * - `Initial Test failed\t(Vorn_KRAVENT_OpenConnection_MAINPORT)`: the UDP test failed; the log
+ *   holds its cause just before it:
+ *   - `Address IP not found on the network\t(MakeInitialTYPETest)`: no answer within 2 s, or the
+ *     request could not be sent (no route to the address);
+ *   - `This module is not compatible with this DLL\t(MakeInitialTYPETest)`: a module of another type answered.
+ * - `Not enough memory for a new connection\t(Vorn_KRAVENT_OpenConnection_MAINPORT)`.
+ * - `Data_Received_MAINPORT function not valid (NULL)\t(Vorn_KRAVENT_OpenConnection_MAINPORT)`: DataReceived is NULL.
+ * - `Com_Event function not valid (NULL)\t(Vorn_KRAVENT_OpenConnection_MAINPORT)`: ComEvent is NULL.
+ * - `The connection attempt was refused by the socket layer\t(Vorn_KRAVENT_OpenConnection_MAINPORT)`:
+ *   the system refused to start the TCP connection.
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_OpenConnection_MAINPORT(const int32_t *IP,
                                                                             Data_Received_MAINPORT_Callback DataReceived,
                                                                             Com_Event_Callback ComEvent, ComID *Handle);
+/**
+ * @brief Closes the connection that *Handle holds and sets *Handle to NULL.
+ *
+ * Stops the connection's polling and senders and closes its socket. When it was connected,
+ * Com_Event receives 0 before this function returns (after a close from inside a callback:
+ * once that callback has returned). A NULL or already closed handle is no error.
+ *
+ * @param Handle (ComID *) the host's variable; NULL afterwards.
+ * @return always true.
+ * @par Threads
+ * Any thread, also from inside a callback of that connection (it is then destroyed when the
+ * callback returns). Closing another connection waits for its senders, at most a send under way.
+ * See "Threads" in this header's opening comment for where Com_Event runs.
+ * @par Failure messages
+ * None.
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_CloseConnection(ComID *Handle);
+/**
+ * @brief Returns how far the connection's socket has got.
+ *
+ * @param Com (ComID) the connection.
+ * @return (int32_t) VORN_KRAVENT_STATE_NOT_CONNECTED (0), _CONNECTED (1), _ERROR (2), _CONNECTING (3)
+ *         or _CLOSING (4); 0 for a NULL or closed handle.
+ * @par Threads
+ * Any thread, also from inside a callback.
+ * @par Failure messages
+ * None: it never logs.
+ */
 VORN_KRAVENT_API int32_t VORN_KRAVENT_CALL Vorn_KRAVENT_GetStateCommunication(ComID Com);
 
 /* Register functions: each records one request for the next Vorn_KRAVENT_SendData_MAINPORT. */
+/**
+ * @brief Asks the module for TYPE, the module type, HIGH.LOW (2.2 for the modules this library serves).
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in TYPE_ValueHigh, TYPE_ValueLow,
+ * with TYPE_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_TYPE)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_TYPE(ComID Com);
+/**
+ * @brief Asks the module for VERSION, the module firmware version, HIGH.LOW.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in VERSION_ValueHigh, VERSION_ValueLow,
+ * with VERSION_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_VERSION)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_VERSION(ComID Com);
+/**
+ * @brief Runs the RESETCPU command: restarts the module.
+ *
+ * Records the command for the next Vorn_KRAVENT_SendData_MAINPORT; its answer sets
+ * RESETCPU_Written in the RegisterValues record of the data callback.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the command was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_RESETCPU)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_RESETCPU(ComID Com);
+/**
+ * @brief Runs the SAVEUSERPARAMETERS command: stores the current parameters as the user set in the module memory.
+ *
+ * Records the command for the next Vorn_KRAVENT_SendData_MAINPORT; its answer sets
+ * SAVEUSERPARAMETERS_Written in the RegisterValues record of the data callback.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the command was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_SAVEUSERPARAMETERS)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_SAVEUSERPARAMETERS(ComID Com);
+/**
+ * @brief Runs the RESTOREUSERPARAMETERS command: loads the stored user parameters.
+ *
+ * Records the command for the next Vorn_KRAVENT_SendData_MAINPORT; its answer sets
+ * RESTOREUSERPARAMETERS_Written in the RegisterValues record of the data callback.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the command was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_RESTOREUSERPARAMETERS)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_RESTOREUSERPARAMETERS(ComID Com);
+/**
+ * @brief Runs the RESTOREFACTORYPARAMETERS command: loads the factory parameters.
+ *
+ * Records the command for the next Vorn_KRAVENT_SendData_MAINPORT; its answer sets
+ * RESTOREFACTORYPARAMETERS_Written in the RegisterValues record of the data callback.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the command was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_RESTOREFACTORYPARAMETERS)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_RESTOREFACTORYPARAMETERS(ComID Com);
+/**
+ * @brief Runs the SAVEFACTORYPARAMETERS command: stores the current parameters as the factory set.
+ *
+ * Records the command for the next Vorn_KRAVENT_SendData_MAINPORT; its answer sets
+ * SAVEFACTORYPARAMETERS_Written in the RegisterValues record of the data callback.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the command was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_SAVEFACTORYPARAMETERS)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_SAVEFACTORYPARAMETERS(ComID Com);
+/**
+ * @brief Asks the module for VOLTAGE, the supply voltage, in V.
+ *
+ * With Repetitive false, records a one-time read for the next Vorn_KRAVENT_SendData_MAINPORT.
+ * With Repetitive true, puts the register into the polled set instead (it is then asked
+ * at every period once Vorn_KRAVENT_RepetitiveAskStart runs, until Vorn_KRAVENT_RepetitiveAskReset);
+ * it neither asks once nor starts the polling.
+ * The value arrives in the RegisterValues record of the data callback, in VOLTAGE_Value (float),
+ * with VOLTAGE_Received true.
+ *
+ * @param Repetitive (bool) true: join the polled set; false: read once.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_VOLTAGE)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_VOLTAGE(bool Repetitive, ComID Com);
+/**
+ * @brief Asks the module for WARNINGS, the warning bits (bit 0 limit 1, bit 1 limit 2, bit 2 overcurrent, bit 3 undervoltage).
+ *
+ * With Repetitive false, records a one-time read for the next Vorn_KRAVENT_SendData_MAINPORT.
+ * With Repetitive true, puts the register into the polled set instead (it is then asked
+ * at every period once Vorn_KRAVENT_RepetitiveAskStart runs, until Vorn_KRAVENT_RepetitiveAskReset);
+ * it neither asks once nor starts the polling.
+ * The value arrives in the RegisterValues record of the data callback, in WARNINGS_Bits[32] (one bool per bit),
+ * with WARNINGS_Received true.
+ *
+ * @param Repetitive (bool) true: join the polled set; false: read once.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_WARNINGS)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_WARNINGS(bool Repetitive, ComID Com);
+/**
+ * @brief Clears the module's warnings: the next exchange writes WARNINGS as 0 (all 32 bits).
+ *
+ * WARNINGS has no other write. The answer sets WARNINGS_Written in the RegisterValues record.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the reset was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Reset_WARNINGS)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Reset_WARNINGS(ComID Com);
+/**
+ * @brief Asks the module for COMMUNICATIONOPTIONS, the communication option bits.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in COMMUNICATIONOPTIONS_Bits[32] (one bool per bit),
+ * with COMMUNICATIONOPTIONS_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_COMMUNICATIONOPTIONS)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_COMMUNICATIONOPTIONS(ComID Com);
+/**
+ * @brief Writes COMMUNICATIONOPTIONS, the communication option bits.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets COMMUNICATIONOPTIONS_Written in the RegisterValues record.
+ *
+ * @param ComOpt (const uint8_t[32]) one byte per bit, bit 0 first; only the lowest bit of each byte counts.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_COMMUNICATIONOPTIONS)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ * - `Pointer on data to write not valid. ComOpt = NULL\t(Vorn_KRAVENT_Write_COMOPTIONS)`: ComOpt is NULL.
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_COMMUNICATIONOPTIONS(const uint8_t *ComOpt, ComID Com);
+/**
+ * @brief Asks the module for ETHERNETMAC, the module MAC address.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in ETHERNETMAC_Bytes[6] (int32_t, first byte first),
+ * with ETHERNETMAC_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_ETHERNETMAC)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_ETHERNETMAC(ComID Com);
+/**
+ * @brief Asks the module for IPADDRESS, the module IPv4 address.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in IPADDRESS_Bytes[4] (int32_t, first part first),
+ * with IPADDRESS_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_IPADDRESS)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_IPADDRESS(ComID Com);
+/**
+ * @brief Writes IPADDRESS, the module IPv4 address.
+ *
+ * Records the four parts for the next Vorn_KRAVENT_SendData_MAINPORT. The module takes the
+ * new setting as it answers; later connections use the new address.
+ *
+ * @param IPAdd (const int32_t[4]) the address, first (most significant) part first, each 0 to 255.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_IPADDRESS)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ * - `Pointer on data to write not valid. IPAdd = NULL\t(Vorn_KRAVENT_Write_IPADDRESS)`: IPAdd is NULL.
+ * - `Address IP not valid\t(Vorn_KRAVENT_Write_IPADDRESS)`: a part is below 0 or above 255; nothing is recorded.
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_IPADDRESS(const int32_t *IPAdd, ComID Com);
+/**
+ * @brief Asks the module for SUBNETMASK, the module subnet mask.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in SUBNETMASK_Bytes[4] (int32_t, first part first),
+ * with SUBNETMASK_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_SUBNETMASK)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_SUBNETMASK(ComID Com);
+/**
+ * @brief Writes SUBNETMASK, the module subnet mask.
+ *
+ * Records the four parts for the next Vorn_KRAVENT_SendData_MAINPORT. The module takes the
+ * new setting as it answers; later connections use the new address.
+ *
+ * @param SubnetMask (const int32_t[4]) the subnet mask, first (most significant) part first, each 0 to 255.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_SUBNETMASK)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ * - `Pointer on data to write not valid. SubnetMask = NULL\t(Vorn_KRAVENT_Write_SUBNETMASK)`: SubnetMask is NULL.
+ * - `Subnet Mask not valid\t(Vorn_KRAVENT_Write_SUBNETMASK)`: a part is below 0 or above 255; nothing is recorded.
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_SUBNETMASK(const int32_t *SubnetMask, ComID Com);
+/**
+ * @brief Asks the module for TCPTIMEOUT, the time after which the module closes an idle TCP connection, in s.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in TCPTIMEOUT_Value (int32_t, 0 to 255),
+ * with TCPTIMEOUT_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_TCPTIMEOUT)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_TCPTIMEOUT(ComID Com);
+/**
+ * @brief Writes TCPTIMEOUT, the time after which the module closes an idle TCP connection, in s.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets TCPTIMEOUT_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the time-out in seconds, 0 to 255.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_TCPTIMEOUT)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ * - `TCP TimeOut value not valid.\t(Vorn_KRAVENT_Write_TCPTIMEOUT)`: Value is below 0 or above 255; nothing is recorded.
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_TCPTIMEOUT(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for MODULENAME, the module name, 16 characters.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in MODULENAME_Text[16] (no terminating zero),
+ * with MODULENAME_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_MODULENAME)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_MODULENAME(ComID Com);
+/**
+ * @brief Writes MODULENAME, the module name, 16 characters.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets MODULENAME_Written in the RegisterValues record.
+ *
+ * @param Name (const char[16]) exactly 16 bytes are copied, whatever they hold: a zero does not end
+ *        the copy and none is added. Pass a 16-byte buffer.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_MODULENAME)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ * - `Pointer on data to write not valid. Name = NULL\t(Vorn_KRAVENT_Write_MODULENAME)`: Name is NULL.
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_MODULENAME(const char *Name, ComID Com);
+/**
+ * @brief Asks the module for TCPCONNECTIONSOPENED, the number of TCP connections the module has accepted.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in TCPCONNECTIONSOPENED_Value (int32_t, 0 to 255),
+ * with TCPCONNECTIONSOPENED_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_TCPCONNECTIONSOPENED)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_TCPCONNECTIONSOPENED(ComID Com);
+/**
+ * @brief Asks the module for REGULATIONMODE, the regulation mode: 0 off, 1 position, 2 speed (0 to 5).
+ *
+ * With Repetitive false, records a one-time read for the next Vorn_KRAVENT_SendData_MAINPORT.
+ * With Repetitive true, puts the register into the polled set instead (it is then asked
+ * at every period once Vorn_KRAVENT_RepetitiveAskStart runs, until Vorn_KRAVENT_RepetitiveAskReset);
+ * it neither asks once nor starts the polling.
+ * The value arrives in the RegisterValues record of the data callback, in REGULATIONMODE_Value (int32_t),
+ * with REGULATIONMODE_Received true.
+ *
+ * @param Repetitive (bool) true: join the polled set; false: read once.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_REGULATIONMODE)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_REGULATIONMODE(bool Repetitive, ComID Com);
+/**
+ * @brief Writes REGULATIONMODE, the regulation mode: 0 off, 1 position, 2 speed (0 to 5).
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets REGULATIONMODE_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the mode, 0 to 5 (0 off, 1 position, 2 speed).
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_REGULATIONMODE)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ * - `Regulation Mode value not valid.\t(Vorn_KRAVENT_Write_REGULATIONMODE)`: Value is below 0 or above 5; nothing is recorded.
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_REGULATIONMODE(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for INPUT, the set point: a position in counts in position mode, a speed in counts/s in speed mode.
+ *
+ * With Repetitive false, records a one-time read for the next Vorn_KRAVENT_SendData_MAINPORT.
+ * With Repetitive true, puts the register into the polled set instead (it is then asked
+ * at every period once Vorn_KRAVENT_RepetitiveAskStart runs, until Vorn_KRAVENT_RepetitiveAskReset);
+ * it neither asks once nor starts the polling.
+ * The value arrives in the RegisterValues record of the data callback, in INPUT_Value (int32_t),
+ * with INPUT_Received true.
+ *
+ * @param Repetitive (bool) true: join the polled set; false: read once.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_INPUT)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_INPUT(bool Repetitive, ComID Com);
+/**
+ * @brief Writes INPUT, the set point: a position in counts in position mode, a speed in counts/s in speed mode.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets INPUT_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, sent as 32 bits, without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_INPUT)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_INPUT(int32_t Value, ComID Com);
+/**
+ * @brief Writes INPUTOFFSET, the offset added to INPUT.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets INPUTOFFSET_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, sent as 32 bits, without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_INPUTOFFSET)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_INPUTOFFSET(int32_t Value, ComID Com);
+/**
+ * @brief Writes INPUTOFFSETMEASURED, the measured offset of INPUT.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets INPUTOFFSETMEASURED_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, sent as 32 bits, without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_INPUTOFFSETMEASURED)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_INPUTOFFSETMEASURED(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for INPUTMIN, the lowest set point that INPUT plus INPUTOFFSET may reach.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in INPUTMIN_Value (int32_t),
+ * with INPUTMIN_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_INPUTMIN)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_INPUTMIN(ComID Com);
+/**
+ * @brief Writes INPUTMIN, the lowest set point that INPUT plus INPUTOFFSET may reach.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets INPUTMIN_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, sent as 32 bits, without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_INPUTMIN)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_INPUTMIN(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for INPUTMAX, the highest set point that INPUT plus INPUTOFFSET may reach.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in INPUTMAX_Value (int32_t),
+ * with INPUTMAX_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_INPUTMAX)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_INPUTMAX(ComID Com);
+/**
+ * @brief Writes INPUTMAX, the highest set point that INPUT plus INPUTOFFSET may reach.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets INPUTMAX_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, sent as 32 bits, without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_INPUTMAX)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_INPUTMAX(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for POSITION, the encoder position, in counts.
+ *
+ * With Repetitive false, records a one-time read for the next Vorn_KRAVENT_SendData_MAINPORT.
+ * With Repetitive true, puts the register into the polled set instead (it is then asked
+ * at every period once Vorn_KRAVENT_RepetitiveAskStart runs, until Vorn_KRAVENT_RepetitiveAskReset);
+ * it neither asks once nor starts the polling.
+ * The value arrives in the RegisterValues record of the data callback, in POSITION_Value (int32_t),
+ * with POSITION_Received true.
+ *
+ * @param Repetitive (bool) true: join the polled set; false: read once.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_POSITION)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_POSITION(bool Repetitive, ComID Com);
+/**
+ * @brief Writes POSITION, the encoder position, in counts.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets POSITION_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, in counts, sent as 32 bits, without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_POSITION)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_POSITION(int32_t Value, ComID Com);
+/**
+ * @brief Writes POSITIONOFFSET, an offset added to the position, in counts.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets POSITIONOFFSET_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, in counts, sent as 32 bits, without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_POSITIONOFFSET)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_POSITIONOFFSET(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for SPEED, the motor speed, in counts/s.
+ *
+ * With Repetitive false, records a one-time read for the next Vorn_KRAVENT_SendData_MAINPORT.
+ * With Repetitive true, puts the register into the polled set instead (it is then asked
+ * at every period once Vorn_KRAVENT_RepetitiveAskStart runs, until Vorn_KRAVENT_RepetitiveAskReset);
+ * it neither asks once nor starts the polling.
+ * The value arrives in the RegisterValues record of the data callback, in SPEED_Value (int32_t),
+ * with SPEED_Received true.
+ *
+ * @param Repetitive (bool) true: join the polled set; false: read once.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_SPEED)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_SPEED(bool Repetitive, ComID Com);
+/**
+ * @brief Asks the module for CURRENTMAX, the motor current limit, in A.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in CURRENTMAX_Value (float),
+ * with CURRENTMAX_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_CURRENTMAX)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_CURRENTMAX(ComID Com);
+/**
+ * @brief Writes CURRENTMAX, the motor current limit, in A.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets CURRENTMAX_Written in the RegisterValues record.
+ *
+ * @param Value (float) the new value, in A; it is sent in 16.16 fixed point, as whole 65536ths,
+ *        so it must lie in -32768 to 32767.99998.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_CURRENTMAX)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_CURRENTMAX(float Value, ComID Com);
+/**
+ * @brief Asks the module for OPTIONS, the module option bits.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in OPTIONS_Bits[32] (one bool per bit),
+ * with OPTIONS_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_OPTIONS)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_OPTIONS(ComID Com);
+/**
+ * @brief Writes OPTIONS, the module option bits.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets OPTIONS_Written in the RegisterValues record.
+ *
+ * @param Options (const uint8_t[32]) one byte per bit, bit 0 first; only the lowest bit of each byte counts.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_OPTIONS)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ * - `Pointer on data to write not valid. Options = NULL\t(Vorn_KRAVENT_Write_OPTIONS)`: Options is NULL.
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_OPTIONS(const uint8_t *Options, ComID Com);
+/**
+ * @brief Asks the module for LOOPTIME, the period of the control loop, in ms.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in LOOPTIME_Value (int32_t, 0 to 255),
+ * with LOOPTIME_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_LOOPTIME)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_LOOPTIME(ComID Com);
+/**
+ * @brief Writes LOOPTIME, the period of the control loop, in ms.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets LOOPTIME_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, in ms; only its low 8 bits are sent (0 to 255), without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_LOOPTIME)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_LOOPTIME(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for OUPUTVOLTAGEMAX, the motor drive voltage at full command, in V.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in OUPUTVOLTAGEMAX_Value (float),
+ * with OUPUTVOLTAGEMAX_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_OUPUTVOLTAGEMAX)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_OUPUTVOLTAGEMAX(ComID Com);
+/**
+ * @brief Writes OUPUTVOLTAGEMAX, the motor drive voltage at full command, in V.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets OUPUTVOLTAGEMAX_Written in the RegisterValues record.
+ *
+ * @param Value (float) the new value, in V; it is sent in 16.16 fixed point, as whole 65536ths,
+ *        so it must lie in -32768 to 32767.99998.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_OUPUTVOLTAGEMAX)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_OUPUTVOLTAGEMAX(float Value, ComID Com);
+/**
+ * @brief Asks the module for DESIRED, the set point that the profile generator gives the PID at this moment.
+ *
+ * With Repetitive false, records a one-time read for the next Vorn_KRAVENT_SendData_MAINPORT.
+ * With Repetitive true, puts the register into the polled set instead (it is then asked
+ * at every period once Vorn_KRAVENT_RepetitiveAskStart runs, until Vorn_KRAVENT_RepetitiveAskReset);
+ * it neither asks once nor starts the polling.
+ * The value arrives in the RegisterValues record of the data callback, in DESIRED_Value (int32_t),
+ * with DESIRED_Received true.
+ *
+ * @param Repetitive (bool) true: join the polled set; false: read once.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_DESIRED)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_DESIRED(bool Repetitive, ComID Com);
+/**
+ * @brief Asks the module for FEEDBACK, the measured value that the PID compares with DESIRED.
+ *
+ * With Repetitive false, records a one-time read for the next Vorn_KRAVENT_SendData_MAINPORT.
+ * With Repetitive true, puts the register into the polled set instead (it is then asked
+ * at every period once Vorn_KRAVENT_RepetitiveAskStart runs, until Vorn_KRAVENT_RepetitiveAskReset);
+ * it neither asks once nor starts the polling.
+ * The value arrives in the RegisterValues record of the data callback, in FEEDBACK_Value (int32_t),
+ * with FEEDBACK_Received true.
+ *
+ * @param Repetitive (bool) true: join the polled set; false: read once.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_FEEDBACK)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_FEEDBACK(bool Repetitive, ComID Com);
+/**
+ * @brief Asks the module for COMMAND, the PID output, -32767 to 32767.
+ *
+ * With Repetitive false, records a one-time read for the next Vorn_KRAVENT_SendData_MAINPORT.
+ * With Repetitive true, puts the register into the polled set instead (it is then asked
+ * at every period once Vorn_KRAVENT_RepetitiveAskStart runs, until Vorn_KRAVENT_RepetitiveAskReset);
+ * it neither asks once nor starts the polling.
+ * The value arrives in the RegisterValues record of the data callback, in COMMAND_Value (int32_t),
+ * with COMMAND_Received true.
+ *
+ * @param Repetitive (bool) true: join the polled set; false: read once.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_COMMAND)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_COMMAND(bool Repetitive, ComID Com);
+/**
+ * @brief Asks the module for KP, the proportional gain of the PID.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in KP_Value (float),
+ * with KP_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_KP)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_KP(ComID Com);
+/**
+ * @brief Writes KP, the proportional gain of the PID.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets KP_Written in the RegisterValues record.
+ *
+ * @param Value (float) the new value; it is sent in 16.16 fixed point, as whole 65536ths,
+ *        so it must lie in -32768 to 32767.99998.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_KP)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_KP(float Value, ComID Com);
+/**
+ * @brief Asks the module for KI, the integral gain of the PID.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in KI_Value (float),
+ * with KI_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_KI)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_KI(ComID Com);
+/**
+ * @brief Writes KI, the integral gain of the PID.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets KI_Written in the RegisterValues record.
+ *
+ * @param Value (float) the new value; it is sent in 16.16 fixed point, as whole 65536ths,
+ *        so it must lie in -32768 to 32767.99998.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_KI)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_KI(float Value, ComID Com);
+/**
+ * @brief Asks the module for KD, the derivative gain of the PID.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in KD_Value (float),
+ * with KD_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_KD)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_KD(ComID Com);
+/**
+ * @brief Writes KD, the derivative gain of the PID.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets KD_Written in the RegisterValues record.
+ *
+ * @param Value (float) the new value; it is sent in 16.16 fixed point, as whole 65536ths,
+ *        so it must lie in -32768 to 32767.99998.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_KD)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_KD(float Value, ComID Com);
+/**
+ * @brief Asks the module for ANTIRESETWINDUP, the bound of INTEGRALDELTA (anti-windup).
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in ANTIRESETWINDUP_Value (int32_t),
+ * with ANTIRESETWINDUP_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_ANTIRESETWINDUP)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_ANTIRESETWINDUP(ComID Com);
+/**
+ * @brief Writes ANTIRESETWINDUP, the bound of INTEGRALDELTA (anti-windup).
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets ANTIRESETWINDUP_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, sent as 32 bits, without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_ANTIRESETWINDUP)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_ANTIRESETWINDUP(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for INTEGRALDELTA, the error summed over time, in count-seconds.
+ *
+ * With Repetitive false, records a one-time read for the next Vorn_KRAVENT_SendData_MAINPORT.
+ * With Repetitive true, puts the register into the polled set instead (it is then asked
+ * at every period once Vorn_KRAVENT_RepetitiveAskStart runs, until Vorn_KRAVENT_RepetitiveAskReset);
+ * it neither asks once nor starts the polling.
+ * The value arrives in the RegisterValues record of the data callback, in INTEGRALDELTA_Value (int32_t),
+ * with INTEGRALDELTA_Received true.
+ *
+ * @param Repetitive (bool) true: join the polled set; false: read once.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_INTEGRALDELTA)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_INTEGRALDELTA(bool Repetitive, ComID Com);
+/**
+ * @brief Writes INTEGRALDELTA, the error summed over time, in count-seconds.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets INTEGRALDELTA_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, sent as 32 bits, without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_INTEGRALDELTA)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_INTEGRALDELTA(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for DERIVATIONOFDELTA, the change of the error per millisecond.
+ *
+ * With Repetitive false, records a one-time read for the next Vorn_KRAVENT_SendData_MAINPORT.
+ * With Repetitive true, puts the register into the polled set instead (it is then asked
+ * at every period once Vorn_KRAVENT_RepetitiveAskStart runs, until Vorn_KRAVENT_RepetitiveAskReset);
+ * it neither asks once nor starts the polling.
+ * The value arrives in the RegisterValues record of the data callback, in DERIVATIONOFDELTA_Value (int32_t),
+ * with DERIVATIONOFDELTA_Received true.
+ *
+ * @param Repetitive (bool) true: join the polled set; false: read once.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_DERIVATIONOFDELTA)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_DERIVATIONOFDELTA(bool Repetitive, ComID Com);
+/**
+ * @brief Asks the module for ACCELERATION, the acceleration of the profile generator, in counts/s^2.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in ACCELERATION_Value (int32_t),
+ * with ACCELERATION_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_ACCELERATION)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_ACCELERATION(ComID Com);
+/**
+ * @brief Writes ACCELERATION, the acceleration of the profile generator, in counts/s^2.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets ACCELERATION_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, in counts/s^2, sent as 32 bits, without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_ACCELERATION)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_ACCELERATION(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for DECELERATION, the deceleration of the profile generator, in counts/s^2.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in DECELERATION_Value (int32_t),
+ * with DECELERATION_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_DECELERATION)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_DECELERATION(ComID Com);
+/**
+ * @brief Writes DECELERATION, the deceleration of the profile generator, in counts/s^2.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets DECELERATION_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, in counts/s^2, sent as 32 bits, without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_DECELERATION)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_DECELERATION(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for TOPSPEED, the top speed of the profile generator, in counts/s.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in TOPSPEED_Value (int32_t),
+ * with TOPSPEED_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_TOPSPEED)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_TOPSPEED(ComID Com);
+/**
+ * @brief Writes TOPSPEED, the top speed of the profile generator, in counts/s.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets TOPSPEED_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, in counts/s, sent as 32 bits, without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_TOPSPEED)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_TOPSPEED(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for DEADZONE, the error that counts as none, in counts.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in DEADZONE_Value (int32_t),
+ * with DEADZONE_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_DEADZONE)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_DEADZONE(ComID Com);
+/**
+ * @brief Writes DEADZONE, the error that counts as none, in counts.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets DEADZONE_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, in counts, sent as 32 bits, without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_DEADZONE)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_DEADZONE(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for HOMINGOPTIONS, the homing options.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in HOMINGOPTIONS_HomingNibble0, _HomingBit7, _HomingNibble2 to _HomingNibble5,
+ * with HOMINGOPTIONS_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_HOMINGOPTIONS)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_HOMINGOPTIONS(ComID Com);
+/**
+ * @brief Writes HOMINGOPTIONS, the homing options, as six fields of one 32-bit register.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT. The fields are stored unchanged;
+ * the register carries the low 4 bits of each nibble: bits 0-3 nibble 0, bit 7 HomingBit7,
+ * bits 8-11, 12-15, 16-19 and 20-23 nibbles 2 to 5.
+ *
+ * @param HomingNibble0 (int32_t) bits 0-3, 0 to 15.
+ * @param HomingBit7 (bool) bit 7.
+ * @param HomingNibble2 (int32_t) bits 8-11, 0 to 15.
+ * @param HomingNibble3 (int32_t) bits 12-15, 0 to 15.
+ * @param HomingNibble4 (int32_t) bits 16-19, 0 to 15.
+ * @param HomingNibble5 (int32_t) bits 20-23, 0 to 15.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_HOMINGOPTIONS)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_HOMINGOPTIONS(int32_t HomingNibble0, bool HomingBit7, int32_t HomingNibble2,
                                                           int32_t HomingNibble3, int32_t HomingNibble4, int32_t HomingNibble5, ComID Com);
+/**
+ * @brief Runs the HOMING command: starts the homing run towards HOMINGPOSITION.
+ *
+ * Records the command for the next Vorn_KRAVENT_SendData_MAINPORT; its answer sets
+ * HOMING_Written in the RegisterValues record of the data callback.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the command was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_HOMING)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_HOMING(ComID Com);
+/**
+ * @brief Runs the STOPHOMING command: stops a homing run.
+ *
+ * Records the command for the next Vorn_KRAVENT_SendData_MAINPORT; its answer sets
+ * STOPHOMING_Written in the RegisterValues record of the data callback.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the command was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_STOPHOMING)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_STOPHOMING(ComID Com);
+/**
+ * @brief Asks the module for HOMINGPOSITION, the position that homing drives to, in counts.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in HOMINGPOSITION_Value (int32_t),
+ * with HOMINGPOSITION_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_HOMINGPOSITION)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_HOMINGPOSITION(ComID Com);
+/**
+ * @brief Writes HOMINGPOSITION, the position that homing drives to, in counts.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets HOMINGPOSITION_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, in counts, sent as 32 bits, without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_HOMINGPOSITION)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_HOMINGPOSITION(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for HOMINGINPUT, the input that homing uses.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in HOMINGINPUT_Value (int32_t),
+ * with HOMINGINPUT_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_HOMINGINPUT)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_HOMINGINPUT(ComID Com);
+/**
+ * @brief Writes HOMINGINPUT, the input that homing uses.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets HOMINGINPUT_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, sent as 32 bits, without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_HOMINGINPUT)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_HOMINGINPUT(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for LIMIT1SETUP, the setup of limit 1 (0 disabled).
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in LIMIT1SETUP_Value (int32_t),
+ * with LIMIT1SETUP_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_LIMIT1SETUP)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_LIMIT1SETUP(ComID Com);
+/**
+ * @brief Writes LIMIT1SETUP, the setup of limit 1 (0 disabled).
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets LIMIT1SETUP_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, sent as 32 bits, without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_LIMIT1SETUP)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_LIMIT1SETUP(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for LIMIT1REGULATIONMODE, the regulation mode taken when limit 1 is reached.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in LIMIT1REGULATIONMODE_Value (int32_t, 0 to 255),
+ * with LIMIT1REGULATIONMODE_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_LIMIT1REGULATIONMODE)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_LIMIT1REGULATIONMODE(ComID Com);
+/**
+ * @brief Writes LIMIT1REGULATIONMODE, the regulation mode taken when limit 1 is reached.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets LIMIT1REGULATIONMODE_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value; only its low 8 bits are sent (0 to 255), without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_LIMIT1REGULATIONMODE)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_LIMIT1REGULATIONMODE(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for LIMIT1POSITION, the position of limit 1 (reached from above), in counts.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in LIMIT1POSITION_Value (int32_t),
+ * with LIMIT1POSITION_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_LIMIT1POSITION)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_LIMIT1POSITION(ComID Com);
+/**
+ * @brief Writes LIMIT1POSITION, the position of limit 1 (reached from above), in counts.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets LIMIT1POSITION_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, in counts, sent as 32 bits, without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_LIMIT1POSITION)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_LIMIT1POSITION(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for LIMIT1XINPUT, the input taken at limit 1.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in LIMIT1XINPUT_Value (int32_t),
+ * with LIMIT1XINPUT_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_LIMIT1XINPUT)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_LIMIT1XINPUT(ComID Com);
+/**
+ * @brief Writes LIMIT1XINPUT, the input taken at limit 1.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets LIMIT1XINPUT_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, sent as 32 bits, without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_LIMIT1XINPUT)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_LIMIT1XINPUT(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for LIMIT2SETUP, the setup of limit 2 (0 disabled).
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in LIMIT2SETUP_Value (int32_t),
+ * with LIMIT2SETUP_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_LIMIT2SETUP)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_LIMIT2SETUP(ComID Com);
+/**
+ * @brief Writes LIMIT2SETUP, the setup of limit 2 (0 disabled).
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets LIMIT2SETUP_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, sent as 32 bits, without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_LIMIT2SETUP)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_LIMIT2SETUP(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for LIMIT2REGULATIONMODE, the regulation mode taken when limit 2 is reached.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in LIMIT2REGULATIONMODE_Value (int32_t, 0 to 255),
+ * with LIMIT2REGULATIONMODE_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_LIMIT2REGULATIONMODE)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_LIMIT2REGULATIONMODE(ComID Com);
+/**
+ * @brief Writes LIMIT2REGULATIONMODE, the regulation mode taken when limit 2 is reached.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets LIMIT2REGULATIONMODE_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value; only its low 8 bits are sent (0 to 255), without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_LIMIT2REGULATIONMODE)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_LIMIT2REGULATIONMODE(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for LIMIT2POSITION, the position of limit 2 (reached from below), in counts.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in LIMIT2POSITION_Value (int32_t),
+ * with LIMIT2POSITION_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_LIMIT2POSITION)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_LIMIT2POSITION(ComID Com);
+/**
+ * @brief Writes LIMIT2POSITION, the position of limit 2 (reached from below), in counts.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets LIMIT2POSITION_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, in counts, sent as 32 bits, without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_LIMIT2POSITION)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_LIMIT2POSITION(int32_t Value, ComID Com);
+/**
+ * @brief Asks the module for LIMIT2XINPUT, the input taken at limit 2.
+ *
+ * Records a read for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it changes nothing.
+ * The value arrives in the RegisterValues record of the data callback, in LIMIT2XINPUT_Value (int32_t),
+ * with LIMIT2XINPUT_Received true.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the request was recorded (not that the module answered); false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_LIMIT2XINPUT)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_LIMIT2XINPUT(ComID Com);
+/**
+ * @brief Writes LIMIT2XINPUT, the input taken at limit 2.
+ *
+ * Records the value for the next Vorn_KRAVENT_SendData_MAINPORT; a second call before it
+ * replaces the value. The answer sets LIMIT2XINPUT_Written in the RegisterValues record.
+ *
+ * @param Value (int32_t) the new value, sent as 32 bits, without a check.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when the write was recorded; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it only records the request and returns at once.
+ * The answer arrives through Data_Received_MAINPORT, on the thread that the "Threads"
+ * section of this header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Write_LIMIT2XINPUT)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Write_LIMIT2XINPUT(int32_t Value, ComID Com);
 
 /* Send trigger and polling. */
+/**
+ * @brief Asks for all 45 readable registers in the next exchange.
+ *
+ * Records a read of every readable register for the next Vorn_KRAVENT_SendData_MAINPORT, which
+ * splits the request into as many packets as it needs; the data callback runs once, after the
+ * last answer. The polled set is not touched.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when done; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it returns at once and sends nothing itself.
+ * Answers arrive through Data_Received_MAINPORT, on the thread that "Threads" in this
+ * header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_Read_AllRegister)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_Read_AllRegister(ComID Com);
+/**
+ * @brief Withdraws every read recorded since the last exchange.
+ *
+ * Writes, commands and the polled set stay as they are.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when done; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it returns at once and sends nothing itself.
+ * Answers arrive through Data_Received_MAINPORT, on the thread that "Threads" in this
+ * header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_ResetAllRegisterRead)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_ResetAllRegisterRead(ComID Com);
+/**
+ * @brief Sends every recorded read, write and command to the module in one exchange.
+ *
+ * Hands the requests to the connection's sender thread and returns. The answer arrives as one
+ * RegisterValues record in Data_Received_MAINPORT once the whole answer is in. A new trigger is
+ * accepted once that answer has been delivered (also from inside its data callback), or 3 s
+ * after the request when no answer came.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when done; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it returns at once and sends nothing itself.
+ * Answers arrive through Data_Received_MAINPORT, on the thread that "Threads" in this
+ * header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_SendData_MAINPORT)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ * - `Call Vorn_KRAVENT_SendData_MAINPORT before receive data of the last call\t(Vorn_KRAVENT_SendData_MAINPORT)`: the answer to the previous trigger has not been delivered yet; the requests stay recorded.
+ * Logged later by the sender thread, with the connection's address:
+ * - `Socket Not active\r\nCall first : Vorn_OpenConnection().\t(Vorn_Send)` and
+ *   `EthernetCom->SendData Failed\t(TThreadSend::Execute)`: the connection is not (or no longer) connected.
+ * - `Cannot Send all Bytes.\t(Vorn_Send)`: the socket took only part of a packet.
+ * - `Event HevAck Timeout reached\t(TThreadSend::Execute)`: no answer within 3 s; the next trigger is accepted.
+ * - `FillPacketToSend Failed\t(TThreadSend::Execute)`: the request could not be assembled.
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_SendData_MAINPORT(ComID Com);
+/**
+ * @brief Starts (or resumes) polling the registers of the polled set.
+ *
+ * At every period (Vorn_KRAVENT_RepetitiveAskSetTime, 100 ms by default) the set is asked for
+ * and each answer arrives through Data_Received_MAINPORT. Registers join the set through their
+ * read function with Repetitive true, before or after the start. Cancels a stop not yet carried out.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when done; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it returns at once and sends nothing itself.
+ * Answers arrive through Data_Received_MAINPORT, on the thread that "Threads" in this
+ * header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_StartRepetitiveAsk)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ * Logged later by the polling thread, with the connection's address, once per failure:
+ * - `EthernetCom->SendData Failed\t(TThreadProcess::Execute)`: a poll could not be sent (the module
+ *   closed the connection); polling waits, and a new start tries once more.
+ * - `Event HevAck Timeout reached\t(TThreadSendContinuous::Execute)`: a poll was not answered in time.
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_RepetitiveAskStart(ComID Com);
+/**
+ * @brief Stops polling at the end of the current period.
+ *
+ * Returns at once; the poll under way ends and no further one starts. The polled set is kept.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when done; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it returns at once and sends nothing itself.
+ * Answers arrive through Data_Received_MAINPORT, on the thread that "Threads" in this
+ * header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_StopRepetitiveAsk)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_RepetitiveAskStop(ComID Com);
+/**
+ * @brief Sets the polling period.
+ *
+ * Polling that runs goes on with the new period; stopped polling stays stopped.
+ *
+ * @param TimeMiliSec (int32_t) the period in milliseconds, 1 or more.
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when done; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it returns at once and sends nothing itself.
+ * Answers arrive through Data_Received_MAINPORT, on the thread that "Threads" in this
+ * header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_SetRepetitiveAskTime)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ * - `Bad value for TimeMiliSec. It's must be positive and bigger than zero\t(Vorn_KRAVENT_SetRepetitiveAskTime)`: TimeMiliSec is 0 or negative; the period stays.
+ * - `Bad value for TimeMiliSec. The timer cannot serve this period\t(Vorn_KRAVENT_SetRepetitiveAskTime)`: the system timer refused the period; the period stays.
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_RepetitiveAskSetTime(int32_t TimeMiliSec, ComID Com);
+/**
+ * @brief Stops polling at once and empties the polled set.
+ *
+ * Polling resumes only with Vorn_KRAVENT_RepetitiveAskStart, and then sends nothing until
+ * registers join the set again.
+ *
+ * @param Com (ComID) the open connection, from Vorn_KRAVENT_OpenConnection_MAINPORT.
+ * @return true when done; false after a failure.
+ * @par Threads
+ * Any thread, also from inside a callback; it returns at once and sends nothing itself.
+ * Answers arrive through Data_Received_MAINPORT, on the thread that "Threads" in this
+ * header's opening comment names.
+ * @par Failure messages
+ * (`\t` stands for a tab.) Each is logged with the connection's address and becomes the last error
+ * (Vorn_KRAVENT_GetLastError):
+ * - `Pointer on ethernet communication not valid. ComID = NULL\t(Vorn_KRAVENT_SetRepetitiveAskPacket)`: Com is NULL, closed, or did not come from an open (logged without an address).
+ */
 VORN_KRAVENT_API bool VORN_KRAVENT_CALL Vorn_KRAVENT_RepetitiveAskReset(ComID Com);
 
 /* Library information. Texts are copied without a terminating zero: *Length holds the
  * buffer's capacity on entry and receives the text's length when the whole text fits. */
+/**
+ * @brief Copies the library's version text ("Vorn-KRAVENT_DLLInterface_v1.00.00_140807", 41 characters) into a host buffer, without a terminating zero.
+ *
+ * When *Length (the capacity) is at least the text's length, the whole text is copied and
+ * *Length receives its length; otherwise the first *Length characters are copied and *Length
+ * stays. Nothing else of Buffer is written.
+ *
+ * @param Buffer (char *) the host's buffer.
+ * @param Length (int32_t *) in: the capacity of Buffer in characters; out: the text's length
+ *        when it fitted. Required whenever Buffer is not NULL.
+ * @par Threads
+ * Any thread, also from inside a callback.
+ * @par Failure messages
+ * - `Pointer on buffer to get Version = NULL\t(Vorn_KRAVENT_VersionDLL)`: Buffer is NULL; nothing is copied and Length is not read.
+ */
 VORN_KRAVENT_API void VORN_KRAVENT_CALL Vorn_KRAVENT_VersionDLL(char *Buffer, int32_t *Length);
+/**
+ * @brief Copies the last error text, library-wide ("No Error" until a failure; then the message of the
+ * most recent failure on any connection or thread) into a host buffer, without a terminating zero.
+ *
+ * When *Length (the capacity) is at least the text's length, the whole text is copied and
+ * *Length receives its length; otherwise the first *Length characters are copied and *Length
+ * stays. Nothing else of Buffer is written.
+ *
+ * @param Buffer (char *) the host's buffer.
+ * @param Length (int32_t *) in: the capacity of Buffer in characters; out: the text's length
+ *        when it fitted. Required whenever Buffer is not NULL.
+ * @par Threads
+ * Any thread, also from inside a callback.
+ * @par Failure messages
+ * - `Pointer on buffer to get Last Error = NULL\t(Vorn_KRAVENT_GetLastError)`: Buffer is NULL; nothing is copied and Length is not read.
+ */
 VORN_KRAVENT_API void VORN_KRAVENT_CALL Vorn_KRAVENT_GetLastError(char *Buffer, int32_t *Length);
 
 #ifdef __cplusplus

@@ -9,6 +9,7 @@ packages=(
   python3 python3-pytest python3-venv python3-pip python3-setuptools python3-wheel
   clang libclang-rt-14-dev
   python3 chromium tshark tcpdump
+  doxygen man-db lintian
   libmodbus-dev
 )
 

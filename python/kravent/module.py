@@ -12,7 +12,8 @@ from typing import Any, Callable, Dict, Iterable, Iterator, List, NamedTuple, Op
 from ._library import DataCallback, EventCallback, library
 from ._log import LogWatch, log_path
 from ._records import RegisterValues, field_values
-from .errors import KraventConnectionError, KraventError, KraventTimeoutError
+from .errors import (KraventConnectionError, KraventError, KraventTimeoutError, no_route_error, open_refused_error,
+                     route_source, tcp_failure_error)
 from .registers import COMMANDS, RESET_WARNINGS, Access, Register, check_value, from_host, readable, register
 
 CONNECTED, ERROR = 1, 2  # Com_Event values; 0 is "disconnected"
@@ -99,18 +100,21 @@ class Module:
 
     def _open(self) -> None:
         address = (ctypes.c_int32 * 4)(*ipaddress.IPv4Address(self.ip).packed)
+        source = route_source(self.ip)
+        if source is None:
+            raise no_route_error(self.ip)
         watch = self._watch()
         opened = self._library.Vorn_KRAVENT_OpenConnection_MAINPORT(
             address, self._data_callback, self._event_callback, ctypes.byref(self._com))
         if not opened:
-            raise self._error(KraventConnectionError, f"cannot open a connection to {self.ip}", watch)
+            last = self._library.last_error()
+            raise open_refused_error(self.ip, last, watch.cause(last, self.ip), source)
         with self._changed:
             self._changed.wait_for(lambda: self._event is not None, self.timeout)
             event = self._event
         if event != CONNECTED:
             self._close_now()
-            what = "timed out" if event is None else "failed"
-            raise KraventConnectionError(f"the TCP connection to {self.ip} {what}")
+            raise tcp_failure_error(self.ip, "timed out" if event is None else "failed")
 
     @property
     def closed(self) -> bool:

@@ -73,17 +73,28 @@ def test_poll_every_10_ms_gives_timestamped_samples(simulator):
     assert 0.004 <= statistics.median(b - a for a, b in zip(times, times[1:])) <= 0.03
 
 
-@pytest.mark.parametrize("option, cause", [
-    (("--type", "2.3"), "This module is not compatible with this DLL\t(MakeInitialTYPETest)"),
-    (("--silent",), "Address IP not found on the network\t(MakeInitialTYPETest)"),
+@pytest.mark.parametrize("option, cause, says", [
+    (("--type", "2.3"), "This module is not compatible with this DLL\t(MakeInitialTYPETest)",
+     f"a module answered at {LOCAL} but is of another type"),
+    (("--silent",), "Address IP not found on the network\t(MakeInitialTYPETest)",
+     f"nothing answered the module test on UDP 7010 at {LOCAL} in time: run `kravent scan`"),
 ])
-def test_open_fails_with_the_last_error_and_its_cause(simulator, option, cause):
+def test_open_fails_with_what_to_try_and_the_library_words_in_its_fields(simulator, option, cause, says):
     simulator("--bind", LOCAL, *option)
     with pytest.raises(KraventConnectionError) as failure:
         kravent.Module(LOCAL)
+    assert str(failure.value).startswith(says)
+    assert "MakeInitialTYPETest" not in str(failure.value)
     assert failure.value.last_error == "Initial Test failed\t(Vorn_KRAVENT_OpenConnection_MAINPORT)"
     assert failure.value.cause == cause
     assert isinstance(failure.value, ConnectionError)
+
+
+def test_open_without_a_route_sends_nothing_and_says_so():
+    with pytest.raises(KraventConnectionError) as failure:
+        kravent.Module("10.99.0.1")
+    assert str(failure.value).startswith("no route or interface towards 10.99.0.1")
+    assert failure.value.last_error == "" and failure.value.cause is None
 
 
 def test_a_callback_may_raise_and_may_close_its_module(simulator):

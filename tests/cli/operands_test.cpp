@@ -92,3 +92,25 @@ TEST(CliCommandLine, BadOptionsAreRefused) {
 
 }  // namespace
 }  // namespace kravent::cli
+
+namespace kravent::cli {
+// KRAVENT_MODULE stands in for a left-out address of the commands on one module only.
+TEST(DefaultModule, GoesFirstOnlyWhenTheAddressIsLeftOut) {
+    const auto with = [](std::vector<std::string> words, const char* module) {
+        Arguments args;
+        args.command = words.front();
+        args.operands.assign(words.begin() + 1, words.end());
+        UseDefaultModule(args, module);
+        return args.operands;
+    };
+    using Words = std::vector<std::string>;
+    EXPECT_EQ(with({"read", "VOLTAGE", "KP"}, "10.0.0.5"), (Words{"10.0.0.5", "VOLTAGE", "KP"}));
+    EXPECT_EQ(with({"dump"}, "10.0.0.5"), (Words{"10.0.0.5"}));
+    EXPECT_EQ(with({"write", "KP=1.5"}, "10.0.0.5"), (Words{"10.0.0.5", "KP=1.5"}));
+    EXPECT_EQ(with({"read", "10.0.0.7", "VOLTAGE"}, "10.0.0.5"), (Words{"10.0.0.7", "VOLTAGE"}));
+    EXPECT_EQ(with({"read", "VOLTAGE"}, ""), (Words{"VOLTAGE"}));
+    EXPECT_EQ(with({"read", "VOLTAGE"}, nullptr), (Words{"VOLTAGE"}));
+    EXPECT_EQ(with({"set-ip", "02:4b:52:00:00:01", "10.0.0.9", "255.0.0.0"}, "10.0.0.5").size(), 3u);
+    EXPECT_TRUE(with({"scan"}, "10.0.0.5").empty());
+}
+}  // namespace kravent::cli

@@ -182,8 +182,11 @@ TEST(CliToolUnreachable, NoModuleMeansTheLibrarysMessageAndFailure) {
     ASSERT_TRUE(InPrivateNetns());
     const ToolRun run = RunTool({"read", "127.0.0.9", "TYPE"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Contains(run.err, "Initial Test failed\t(Vorn_KRAVENT_OpenConnection_MAINPORT)")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "kravent: nothing answered the module test on UDP 7010 at 127.0.0.9 in time")) << run.err;
+    EXPECT_FALSE(Contains(run.err, "Initial Test failed")) << run.err;
     EXPECT_TRUE(run.out.empty()) << run.out;
+    const ToolRun verbose = RunTool({"read", "127.0.0.9", "TYPE", "--verbose"});
+    EXPECT_TRUE(Contains(verbose.err, "Initial Test failed\t(Vorn_KRAVENT_OpenConnection_MAINPORT)")) << verbose.err;
 
     const ToolRun json = RunTool({"info", "127.0.0.9", "--json"});
     EXPECT_EQ(json.status, 1);
@@ -219,7 +222,7 @@ TEST(CliToolTopology, SetIpMovesTheModule) {
     ASSERT_TRUE(net.Valid()) << net.error();
     ASSERT_GE(net.AddModule("10.77.0.21", {"--mac", "02:4B:52:00:00:21"}), 0) << net.error();
 
-    const ToolRun change = RunTool({"set-ip", "02:4b:52:00:00:21", "10.77.0.42", "255.255.255.0"});
+    const ToolRun change = RunTool({"set-ip", "02:4b:52:00:00:21", "10.77.0.42", "255.255.255.0", "--verbose"});
     ASSERT_EQ(change.status, 0) << change.err;
     EXPECT_TRUE(Contains(change.err, "changing the address of 02:4b:52:00:00:21 -> 10.77.0.42/255.255.255.0"))
         << change.err;
@@ -231,7 +234,7 @@ TEST(CliToolTopology, SetIpMovesTheModule) {
     EXPECT_EQ(RowValue(info.out, "IPADDRESS"), "10.77.0.42");
     EXPECT_EQ(RowValue(info.out, "SUBNETMASK"), "255.255.255.0");
 
-    const ToolRun taken = RunTool({"set-ip", "02:4b:52:00:00:21", "10.77.0.42", "255.255.255.0"});
+    const ToolRun taken = RunTool({"set-ip", "02:4b:52:00:00:21", "10.77.0.42", "255.255.255.0", "--verbose"});
     EXPECT_EQ(taken.status, 1);
     EXPECT_TRUE(Contains(taken.err, "ChangeIPAddress Failed\t(Vorn_KRAVENT_ChangeIPAddress)")) << taken.err;
 }
@@ -363,22 +366,41 @@ TEST(CliToolCauses, FailuresShowWhatTheLibraryLogged) {
     sim::ModuleSimulator silent(silentModule);
     ASSERT_TRUE(silent.Start()) << silent.LastError();
 
-    const ToolRun type = RunTool({"info", "127.0.0.2"}, privateLog);
+    sim::ModuleSettings noMainPort;  // answers the module test, but nothing listens on TCP 8010
+    noMainPort.bindAddress = "127.0.0.4";
+    noMainPort.tcpPort = 0;
+    sim::ModuleSimulator tcpLess(noMainPort);
+    ASSERT_TRUE(tcpLess.Start()) << tcpLess.LastError();
+
+    // The main line says which step failed; the library's words follow with --verbose.
+    const std::string otherType =
+        "kravent: a module answered at 127.0.0.2 but is of another type (TYPE 3.1; this library serves TYPE 2.2): "
+        "check that the address is the module's (kravent scan lists each module with its TYPE)\n";
+    EXPECT_EQ(RunTool({"info", "127.0.0.2"}, privateLog).err, otherType);
+    const ToolRun type = RunTool({"info", "127.0.0.2", "--verbose"}, privateLog);
     EXPECT_EQ(type.status, 1);
-    EXPECT_EQ(type.err,
-              "kravent: cannot open a connection to 127.0.0.2\n"
-              "kravent: cause: This module is not compatible with this DLL\n"
-              "kravent: last error: Initial Test failed\t(Vorn_KRAVENT_OpenConnection_MAINPORT)\n");
-    for (const char* address : {"127.0.0.3", "10.99.0.1"}) {  // silent; no route at all
-        const ToolRun run = RunTool({"info", address, "--json"}, privateLog);
-        EXPECT_EQ(run.status, 1);
-        EXPECT_TRUE(Contains(run.err, R"("causes":["Address IP not found on the network"])")) << address << run.err;
-    }
+    EXPECT_EQ(type.err, otherType +
+                            "kravent: cause: This module is not compatible with this DLL\n"
+                            "kravent: last error: Initial Test failed\t(Vorn_KRAVENT_OpenConnection_MAINPORT)\n");
+    const ToolRun silentRun = RunTool({"info", "127.0.0.3", "--json"}, privateLog);
+    EXPECT_EQ(silentRun.status, 1);
+    EXPECT_TRUE(Contains(silentRun.err, R"({"error":"nothing answered the module test on UDP 7010 at 127.0.0.3 in time: run `kravent scan`)"))
+        << silentRun.err;
+    EXPECT_TRUE(Contains(silentRun.err, R"("causes":["Address IP not found on the network"])")) << silentRun.err;
+    const ToolRun refused = RunTool({"info", "127.0.0.4"}, privateLog);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(Contains(refused.err, "kravent: TCP 8010 at 127.0.0.4 refused or did not connect")) << refused.err;
+    // No route at all: the tool asks the system and sends nothing, so the library logs nothing.
+    const ToolRun noRoute = RunTool({"info", "10.99.0.1", "--json"}, privateLog);
+    EXPECT_EQ(noRoute.status, 1);
+    EXPECT_TRUE(Contains(noRoute.err, R"({"error":"no route or interface towards 10.99.0.1: )")) << noRoute.err;
+    EXPECT_TRUE(Contains(noRoute.err, R"("causes":[],"lastError":null})")) << noRoute.err;
     // A namespace of its own without a running interface: the broadcast cannot leave.
-    const ToolRun scan = RunCaptured("/usr/bin/unshare", {"-n", KRAVENT_TOOL_PATH, "scan"}, privateLog);
+    const ToolRun scan = RunCaptured("/usr/bin/unshare", {"-n", KRAVENT_TOOL_PATH, "scan", "--verbose"}, privateLog);
     EXPECT_EQ(scan.status, 1);
     EXPECT_EQ(scan.err,
-              "kravent: the scan request could not be sent\n"
+              "kravent: the scan request could not be sent: no network interface of this machine took the "
+              "broadcast; check that one is up with an IPv4 address (ip address)\n"
               "kravent: last error: Unable to send the scan request\t(Vorn_KRAVENT_ScanNetwork)\n");
     RunProgram({"/bin/rm", "-rf", directory});
 }

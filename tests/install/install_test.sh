@@ -22,6 +22,16 @@ expect() {
 cmake --install "$build" --prefix "$prefix" > /dev/null
 libdir=$(dirname "$(find "$prefix" -name 'libVorn-KRAVENT_DLLInterface.so.1' | head -n 1)")
 test -L "$libdir/libVorn-KRAVENT_DLLInterface.so" -a -f "$libdir/libVorn-KRAVENT_DLLInterface.so.1.0.0"
+# The documents beside it: licence, examples, man pages, completion (and the reference
+# where Doxygen built it).
+for f in share/doc/Vorn-KRAVENT_DLLInterface/LICENSE share/doc/Vorn-KRAVENT_DLLInterface/examples/read_voltage.c \
+         share/man/man1/kravent.1.gz share/man/man1/kravent-sim.1.gz share/bash-completion/completions/kravent; do
+  [ -f "$prefix/$f" ] || { echo "not installed: $f" >&2; exit 1; }
+done
+if [ -d "$build/docs/html" ]; then
+  [ -f "$prefix/share/doc/Vorn-KRAVENT_DLLInterface/html/index.html" ] && [ -f "$prefix/share/man/man3/Vorn_KRAVENT_Read_KP.3.gz" ] ||
+    { echo "the reference is not installed" >&2; exit 1; }
+fi
 
 coproc sim { exec "$prefix/bin/kravent-sim" --bind 127.0.0.1 --name INSTALLED; }
 sim_pid=$sim_PID

@@ -25,7 +25,7 @@ failed() { echo "FAILED: $*"; status=1; }
 top=$(find "$work" -mindepth 1 -maxdepth 1 -type d | head -n 1)
 for file in bin/Vorn-KRAVENT_DLLInterface.dll bin/kravent.exe bin/kravent-sim.exe \
             lib/Vorn-KRAVENT_DLLInterface.lib lib/Vorn-KRAVENT_DLLInterface.def include/Vorn-KRAVENT_DLLInterface.h examples/read_voltage_windows.c README.txt \
-            lib/cmake/VornKRAVENT/VornKRAVENTConfig.cmake; do
+            lib/cmake/VornKRAVENT/VornKRAVENTConfig.cmake LICENSE; do
   [ -f "$top/$file" ] && echo "ok: $file" || failed "$file is missing from $(basename "$zip")"
 done
 dll=$top/bin/Vorn-KRAVENT_DLLInterface.dll

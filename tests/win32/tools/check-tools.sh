@@ -78,7 +78,7 @@ run set-ip win kravent.exe set-ip 02:4b:52:00:00:11 10.99.0.1 255.255.255.0 &&
   run moved win kravent.exe read 10.99.0.1 IPADDRESS SUBNETMASK && expect moved '^IPADDRESS +10\.99\.0\.1$' &&
   expect moved '^SUBNETMASK +255\.255\.255\.0$'
 # A failure names the cause that the DLL logged beside itself.
-win kravent.exe read 127.0.0.9 TYPE >"$work/absent.out" 2>&1 &&
+win kravent.exe --verbose read 127.0.0.9 TYPE >"$work/absent.out" 2>&1 &&
   failed "absent: a read from 127.0.0.9, where no module is, succeeded"
 expect absent '^kravent: cause: Address IP not found on the network'
 stop_simulators
