@@ -42,6 +42,13 @@ bool ProbePlan::RunEnded(const std::vector<MotorSample>& run, double begin) {
     return false;
 }
 
+CheckProfile GentleProfile(const MotorEstimate& motor, double command, std::int32_t acceleration, std::int32_t topSpeed) {
+    const auto within = [](double value, std::int32_t limit) {
+        return static_cast<std::int32_t>(std::clamp(std::floor(value), 1.0, static_cast<double>(std::max(1, limit))));
+    };
+    return {within(motor.gain * command / motor.timeConstant, acceleration), within(motor.gain * command, topSpeed)};
+}
+
 std::optional<std::string> SafetyStop(double position, std::uint32_t warnings, std::int32_t start, std::int32_t excursion) {
     if (warnings & kOverCurrent) return "over-current warning";
     if (warnings & kUnderVoltage) return "under-voltage warning";

@@ -52,6 +52,16 @@ private:
     std::vector<std::vector<MotorSample>> runs_;
 };
 
+// The profile of the checking steps: no quicker than what the probing's largest command
+// `command` gave the motor (its acceleration from rest, K u / tau, and its steady speed,
+// K u), so that no gain's answer to a jumping target can draw more current than the
+// probing did. Each is at most the module's own (`acceleration`, `topSpeed`).
+struct CheckProfile {
+    std::int32_t acceleration;
+    std::int32_t topSpeed;
+};
+CheckProfile GentleProfile(const MotorEstimate& motor, double command, std::int32_t acceleration, std::int32_t topSpeed);
+
 // Why the experiment must stop now, or nothing: a position beyond `excursion` counts of
 // `start`, or an over-current or under-voltage warning (WARNINGS bits 2 and 3).
 std::optional<std::string> SafetyStop(double position, std::uint32_t warnings, std::int32_t start, std::int32_t excursion);
