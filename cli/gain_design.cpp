@@ -13,6 +13,7 @@ constexpr double kFastCrossover = 60.0;
 constexpr double kFastDamping = 1.0;          // critical: the kick may overshoot a little
 constexpr double kIntegralZeroShare = 0.2;      // the integral's zero at w / 5
 constexpr double kFrictionPushes = 1.3;         // how many frictions the integral may push
+constexpr double kLeastFriction = 1.0;          // command units: some integral always
 constexpr double kLargestGain = 32767.0;        // the 16.16 registers' range
 constexpr double kFullCommand = 32767.0;
 
@@ -52,8 +53,12 @@ ProposedGains DesignGains(const MotorEstimate& motor, TuningMode mode, TuningRul
     g.kp = AsRegister(tau * w * w / k);
     const double kdPerSecond = std::max(0.0, (2.0 * damping * w * tau - 1.0) / k);
     g.kd = AsRegister(kdPerSecond * 1000.0);
-    g.ki = AsRegister(g.kp * w * kIntegralZeroShare);
-    g.antiResetWindup = WindupLimit(g.ki > 0 ? kFrictionPushes * motor.friction / g.ki : 1.0);
+    // ANTIRESETWINDUP holds whole count-seconds: KI comes down a little, if need be, so
+    // that the push at the limit is the one wanted.
+    const double push = kFrictionPushes * std::max(motor.friction, kLeastFriction);
+    const double ki = g.kp * w * kIntegralZeroShare;
+    g.antiResetWindup = WindupLimit(ki > 0 ? push / ki : 1.0);
+    g.ki = AsRegister(std::min(ki, push / g.antiResetWindup));
     return g;
 }
 

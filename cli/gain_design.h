@@ -9,9 +9,9 @@
 //   no-overshoot: w = 40 rad/s, z = 1.5 (overdamped, so that the kick of the error's
 //     derivative when the target jumps adds no overshoot either);
 //   fast: w = 60 rad/s, z = 1 (critical; that kick may overshoot by a few per cent).
-//   Both: the integral only overcomes friction. Its zero sits at w / 5 (KI = KP w / 5)
-//   and ANTIRESETWINDUP lets it push no more than 1.3 times the friction, so it
-//   cannot wind up into an overshoot.
+//   Both: the integral only overcomes friction f. Its zero sits at w / 5 (KI = KP w / 5,
+//   or less) and ANTIRESETWINDUP W lets it push no more than KI W = 1.3 f, so it cannot
+//   wind up into an overshoot: W = ceil(1.3 f / KI), then KI = min(KI, 1.3 f / W).
 // Speed mode, plant K / (tau s + 1) from command to counts/s: a PI whose zero cancels
 // the lag (KP / KI = tau), the loop again an integrator of crossover w:
 //   KP = w tau / K,  KI = w / K,  KD = 0,  ANTIRESETWINDUP just enough for full command.
