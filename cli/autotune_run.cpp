@@ -290,7 +290,8 @@ private:
         c.target = speedMode ? speed : start_ + step;
         Writes writes = GainWrites(gains) +
                         ProfileWrites(checkProfile_.acceleration, checkProfile_.acceleration, checkProfile_.topSpeed) +
-                        Writes{{Index("REGULATIONMODE"), Int(speedMode ? kModeSpeed : kModePosition)},
+                        Writes{{Index("INTEGRALDELTA"), Int(0)},
+                               {Index("REGULATIONMODE"), Int(speedMode ? kModeSpeed : kModePosition)},
                                {Index("INPUT"), Int(speedMode ? speed : start_ + step - offset_)}};
         if (!Write(writes) || !Record(c, speedMode)) return false;
         c.figures = JudgeStep(c.seconds, c.values, c.start, c.target);
@@ -301,23 +302,32 @@ private:
         return Write({{Index("INPUT"), Int(-speed)}}) && Record(mirror, true);
     }
 
-    // Back where the motor stood, under the probing's last controller (which moved it)
-    // and with the jumping profile, until it rests (friction may hold it a little short).
+    // Back where the motor stood in position mode through the gentle profile, until it
+    // rests there (or the longest check's time has passed): under the proposed position
+    // gains (their integral overcomes the friction that holds a proportional controller
+    // short), or the probing's controller when the proposal is for speed mode.
     bool ReturnToStart() {
         const MotorSample& last = out_.samples.back().motor;
         if (std::fabs(last.position - start_) <= kReturnedCounts && last.speed == 0) return true;
-        const Writes writes = GainWrites({probeKp_, 0, 0, found_.gains.antiResetWindup}) +
-                              ProfileWrites(kJumpAcceleration, kJumpAcceleration, kJumpTopSpeed) +
-                              Writes{{Index("REGULATIONMODE"), Int(kModePosition)}, {Index("INPUT"), Int(start_ - offset_)}};
+        const PidSettings gains = request_.mode == TuningMode::kPosition ? out_.proposal->proposed
+                                                                         : PidSettings{probeKp_, 0, 0, found_.gains.antiResetWindup};
+        const Writes writes = GainWrites(gains) +
+                              ProfileWrites(checkProfile_.acceleration, checkProfile_.acceleration, checkProfile_.topSpeed) +
+                              Writes{{Index("INTEGRALDELTA"), Int(0)},
+                                     {Index("REGULATIONMODE"), Int(kModePosition)},
+                                     {Index("INPUT"), Int(start_ - offset_)}};
         if (!Write(writes)) return false;
         const double begin = Seconds();
-        std::vector<MotorSample> run;
+        double restingSince = -1;
         AutotuneSample sample;
-        while (!ProbePlan::RunEnded(run, begin)) {
+        for (;;) {
             if (!NextSample(sample)) return false;
-            run.push_back(sample.motor);
+            const double t = sample.motor.seconds - begin;
+            const bool back = std::fabs(sample.motor.position - start_) <= kReturnedCounts && sample.motor.speed == 0;
+            if (!back) restingSince = -1;
+            else if (restingSince < 0) restingSince = t;
+            if (t >= kLongestCheckSeconds || (restingSince >= 0 && t - restingSince >= ProbePlan::kRestSeconds)) return true;
         }
-        return true;
     }
 
     bool Record(StepCheck& c, bool speedMode) {
