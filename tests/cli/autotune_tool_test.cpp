@@ -1,7 +1,7 @@
 // kravent autotune against kravent-sim's physical motor, each case in a private
 // namespace of its own: from the module's default gains, the gains it applies must
 // give a 1000-count step that settles within 2 % in at most 1 s with at most 10 %
-// overshoot, after an experiment of at most 20 s; an interrupted one puts back what
+// overshoot, after an experiment of at most 20 s; one that ends early puts back what
 // it found.
 #include <gtest/gtest.h>
 
@@ -62,6 +62,15 @@ TEST(CliAutotune, MuchMoreFriction) {
     TunesAndSettles({"--motor-coulomb-friction", "2e-3", "--motor-viscous-friction", "1e-5"});
 }
 
+// What the module holds of what the experiment changes, as JSON.
+std::string Settings() {
+    const ToolRun read = RunTool({"read", "127.0.0.1", "KP", "KI", "KD", "REGULATIONMODE", "ACCELERATION", "--json"});
+    EXPECT_EQ(read.status, 0) << read.err;
+    return read.out;
+}
+
+// Ctrl-C, an over-current warning and a connection that the module closes each end the
+// experiment early, and each time the settings found are back.
 TEST(CliAutotune, InterruptedExperimentPutsBackWhatItFound) {
     ASSERT_TRUE(InPrivateNetns()) << "runs only in a namespace of its own";
     SimProcess sim(QuickSim({"--set", "KP=2.25", "--set", "REGULATIONMODE=1", "--set", "INPUT=0"}));
@@ -72,11 +81,30 @@ TEST(CliAutotune, InterruptedExperimentPutsBackWhatItFound) {
     const ToolRun tune = RunTool({"autotune", "127.0.0.1", "--apply"}, options);
     EXPECT_EQ(tune.status, 130) << tune.err << tune.out;
     EXPECT_NE(tune.err.find("the settings found are back"), std::string::npos) << tune.err;
-    const ToolRun read = RunTool({"read", "127.0.0.1", "KP", "KI", "KD", "REGULATIONMODE", "ACCELERATION", "--json"});
-    ASSERT_EQ(read.status, 0) << read.err;
-    EXPECT_NE(read.out.find(R"("KP":2.25,"KI":0.099990845,"KD":0.049987793,"REGULATIONMODE":1,"ACCELERATION":100000000)"),
-              std::string::npos)
-        << read.out;
+    EXPECT_NE(Settings().find(R"("KP":2.25,"KI":0.099990845,"KD":0.049987793,"REGULATIONMODE":1,"ACCELERATION":100000000)"),
+              std::string::npos);
+}
+
+TEST(CliAutotune, OverCurrentEndsTheExperiment) {
+    ASSERT_TRUE(InPrivateNetns()) << "runs only in a namespace of its own";
+    SimProcess sim(QuickSim({"--set", "CURRENTMAX=0.02"}));
+    ASSERT_TRUE(sim.Ready());
+    const ToolRun tune = RunTool({"autotune", "127.0.0.1", "--apply"});
+    EXPECT_EQ(tune.status, 1) << tune.out;
+    EXPECT_NE(tune.err.find("autotune stopped: over-current warning; the settings found are back"), std::string::npos)
+        << tune.err;
+    EXPECT_NE(Settings().find(R"("KP":1.5,"KI":0.099990845,"KD":0.049987793,"REGULATIONMODE":0,)"), std::string::npos);
+}
+
+TEST(CliAutotune, LostConnectionEndsTheExperimentAndANewOnePutsBack) {
+    ASSERT_TRUE(InPrivateNetns()) << "runs only in a namespace of its own";
+    SimProcess sim(QuickSim({"--close-after", "40"}));
+    ASSERT_TRUE(sim.Ready());
+    const ToolRun tune = RunTool({"autotune", "127.0.0.1", "--apply"});
+    EXPECT_EQ(tune.status, 1) << tune.out;
+    EXPECT_NE(tune.err.find("closed the connection"), std::string::npos) << tune.err;
+    EXPECT_NE(tune.err.find("the settings found are back"), std::string::npos) << tune.err;
+    EXPECT_NE(Settings().find(R"("KP":1.5,"KI":0.099990845,"KD":0.049987793,"REGULATIONMODE":0,)"), std::string::npos);
 }
 
 }  // namespace
