@@ -74,10 +74,10 @@ Chart StepsChart(const std::string& address, const AutotuneOutcome& out, bool sp
     chart.notes = {MotorText(out.proposal->motor),
                    "found: " + GainsText(out.proposal->found) + "; " + FiguresText(a),
                    "proposed: " + GainsText(out.proposal->proposed) + "; " + FiguresText(b)};
-    chart.series = {{what + " with the gains found", unit, a.seconds, a.values},
-                    {what + " with the proposed gains", unit, b.seconds, b.values},
-                    {"COMMAND with the gains found", "command", a.seconds, a.commands},
-                    {"COMMAND with the proposed gains", "command", b.seconds, b.commands}};
+    chart.series = {{what + ", found", unit, a.seconds, a.values},
+                    {what + ", proposed", unit, b.seconds, b.values},
+                    {"COMMAND, found", "command", a.seconds, a.commands},
+                    {"COMMAND, proposed", "command", b.seconds, b.commands}};
     return chart;
 }
 
