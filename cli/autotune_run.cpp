@@ -375,12 +375,7 @@ private:
         return done;
     }
 
-    bool Save() {
-        const std::string why = out_.error;
-        if (!Write({{Index("SAVEUSERPARAMETERS"), HostValue{}}})) return false;
-        out_.error = why;
-        return true;
-    }
+    bool Save() { return Write({{Index("SAVEUSERPARAMETERS"), HostValue{}}}); }
 
     Session& session_;
     const AutotuneRequest& request_;

@@ -112,6 +112,7 @@ int CommandAutotune(const Arguments& args, const Reporter& report) {
         report.Summary("autotune", "interrupted after " + Fixed(out.seconds, 1) + " s" + restored);
         return kExitInterrupted;
     }
+    if (!out.error.empty() && out.applied) return report.Failure("the proposed gains are written but not saved: " + out.error);
     if (!out.error.empty()) return report.Failure("autotune stopped: " + out.error + restored);
 
     const AutotuneProposal& p = *out.proposal;

@@ -36,11 +36,13 @@ std::vector<std::string> QuickSim(const std::vector<std::string>& motor) {
     return argv;
 }
 
-void TunesAndSettles(const std::vector<std::string>& motor) {
+void TunesAndSettles(const std::vector<std::string>& motor, bool save = false) {
     ASSERT_TRUE(InPrivateNetns()) << "runs only in a namespace of its own";
     SimProcess sim(QuickSim(motor));
     ASSERT_TRUE(sim.Ready());
-    const ToolRun tune = RunTool({"autotune", "127.0.0.1", "--apply", "--json"});
+    std::vector<std::string> args = {"autotune", "127.0.0.1", "--apply", "--json"};
+    if (save) args.push_back("--save");
+    const ToolRun tune = RunTool(args);
     ASSERT_EQ(tune.status, 0) << tune.err << tune.out;
     EXPECT_LE(Number(tune.out, "experiment_s"), 20.0) << tune.out;
     EXPECT_NE(tune.out.find("\"applied\":true"), std::string::npos) << tune.out;
@@ -54,9 +56,16 @@ void TunesAndSettles(const std::vector<std::string>& motor) {
     EXPECT_LE(Number(step.out, "settling_s"), 1.0) << step.out;  // NaN (never settled) fails too
     EXPECT_LE(Number(step.out, "overshoot_percent"), 10.0) << step.out;
     std::remove(chart.c_str());
+    if (!save) return;
+    // The saved gains are what the module's parameters come back to.
+    EXPECT_NE(tune.out.find("\"saved\":true"), std::string::npos) << tune.out;
+    ASSERT_EQ(RunTool({"write", "127.0.0.1", "KP=1"}).status, 0);
+    ASSERT_EQ(RunTool({"run", "127.0.0.1", "RESTOREUSERPARAMETERS"}).status, 0);
+    const ToolRun read = RunTool({"read", "127.0.0.1", "KP", "--json"});
+    EXPECT_NEAR(Number(read.out, "KP"), Number(tune.out.substr(tune.out.find("\"proposed\"")), "KP"), 1e-4) << read.out;
 }
 
-TEST(CliAutotune, DefaultMotor) { TunesAndSettles({}); }
+TEST(CliAutotune, DefaultMotor) { TunesAndSettles({}, true); }
 TEST(CliAutotune, TenTimesTheInertia) { TunesAndSettles({"--motor-inertia", "8e-5"}); }
 TEST(CliAutotune, MuchMoreFriction) {
     TunesAndSettles({"--motor-coulomb-friction", "2e-3", "--motor-viscous-friction", "1e-5"});
