@@ -1,5 +1,6 @@
 #include "cli/motor_identification.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -9,6 +10,7 @@ namespace {
 
 constexpr int kUnknowns = 3;  // tau, K, K * f
 constexpr int kFewestIntervals = 8;
+constexpr double kLongestIntervalShare = 3.0;  // of the median interval
 using Row = std::array<double, kUnknowns>;
 
 double Sign(double v) { return v > 0 ? 1.0 : (v < 0 ? -1.0 : 0.0); }
@@ -39,6 +41,15 @@ bool Solve(std::array<Row, kUnknowns> m, Row r, Row& x) {
 }  // namespace
 
 std::optional<MotorEstimate> IdentifyMotor(const std::vector<std::vector<MotorSample>>& runs) {
+    // An interval much longer than most (the host was late for an answer) holds a
+    // command that the trapezoid no longer follows.
+    std::vector<double> intervals;
+    for (const auto& run : runs)
+        for (std::size_t i = 1; i < run.size(); ++i) intervals.push_back(run[i].seconds - run[i - 1].seconds);
+    if (intervals.empty()) return std::nullopt;
+    std::nth_element(intervals.begin(), intervals.begin() + static_cast<std::ptrdiff_t>(intervals.size() / 2), intervals.end());
+    const double longest = kLongestIntervalShare * intervals[intervals.size() / 2];
+
     // One equation per interval: a . (tau, K, K f) = dx.
     std::vector<Row> rows;
     std::vector<double> moved;
@@ -49,7 +60,7 @@ std::optional<MotorEstimate> IdentifyMotor(const std::vector<std::vector<MotorSa
             const double dt = b.seconds - a.seconds;
             // A motor that rests at either end was held by static friction for part of the
             // interval, which the model does not describe.
-            if (dt <= 0 || a.speed == 0 || b.speed == 0) continue;
+            if (dt <= 0 || dt > longest || a.speed == 0 || b.speed == 0) continue;
             const double commandIntegral = 0.5 * (a.command + b.command) * dt;
             const double signIntegral = 0.5 * (Sign(a.speed) + Sign(b.speed)) * dt;
             rows.push_back({-(b.speed - a.speed), commandIntegral, -signIntegral});

@@ -10,7 +10,8 @@
 //   dx + tau * dv = K * integral(u dt) - (K * f) * integral(sign(v) dt)
 //
 // POSITION and SPEED of one sample come from the same instant of the module, so
-// only the integrals depend on the sample times. No socket, clock or thread here.
+// only the integrals depend on the sample times; intervals more than three times the
+// median one (an answer that came late) are left out. No socket, clock or thread here.
 #pragma once
 
 #include <optional>

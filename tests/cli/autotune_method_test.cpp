@@ -40,9 +40,10 @@ public:
         store_.SetInt("REGULATIONMODE", sim::kModePosition);
         store_.SetInt("INPUT", target);
     }
-    // One poll answer after a period that varies as a loaded host's does (4 to 7 ms).
+    // One poll answer after a period that varies as a loaded host's does (4 to 7 ms,
+    // and now and then an answer 40 ms late).
     MotorSample Sample() {
-        static constexpr int kPeriods[] = {5, 4, 6, 5, 7, 5, 4};
+        static constexpr int kPeriods[] = {5, 4, 6, 5, 7, 5, 4, 5, 6, 4, 5, 40};
         nowMs_ += kPeriods[count_++ % std::size(kPeriods)];
         model_.AdvanceTo(store_, nowMs_);
         return {Seconds(), static_cast<double>(store_.GetInt("POSITION")),
