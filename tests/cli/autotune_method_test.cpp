@@ -125,7 +125,7 @@ sim::MotorParameters Sticky() {
     return p;
 }
 
-TEST(AutotuneMethod, TellsEachMotorAndItsGainsSettleAThousandCountStep) {
+TEST(CliAutotuneMethod, TellsEachMotorAndItsGainsSettleAThousandCountStep) {
     for (const MotorCase& c : {MotorCase{"default", {}}, MotorCase{"heavy", Heavy()}, MotorCase{"sticky", Sticky()}}) {
         SCOPED_TRACE(c.name);
         BenchModule module(c.motor);
