@@ -69,7 +69,8 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
         } else if (name == "--excursion") {
             const auto text = value();
             const auto counts = text ? ParseInt32(*text) : std::nullopt;
-            if (!counts || *counts < 2) return {std::nullopt, "--excursion expects a number of counts of 2 or more"};
+            // Steps of fewer than 10 counts tell the encoder's steps more than the motor.
+            if (!counts || *counts < 20) return {std::nullopt, "--excursion expects a number of counts of 20 or more"};
             out.excursionCounts = *counts;
         } else if (name == "--rule") {
             const auto text = value();

@@ -78,8 +78,8 @@ def _arguments(ip: str, mode: str, excursion: Optional[int], rule: Optional[str]
     if rule is not None and rule not in RULES:
         raise ValueError(f"rule must be one of {', '.join(RULES)}, not {rule!r}")
     if excursion is not None and (isinstance(excursion, bool) or not isinstance(excursion, int)
-                                  or not 2 <= excursion <= 2**31 - 1):
-        raise ValueError(f"excursion must be a whole number of counts from 2, not {excursion!r}")
+                                  or not 20 <= excursion <= 2**31 - 1):
+        raise ValueError(f"excursion must be a whole number of counts from 20, not {excursion!r}")
     if save and not apply:
         raise ValueError("save saves the gains that apply writes: give both")
     args = ["autotune", ip, "--json", "--mode", mode]
