@@ -173,10 +173,7 @@ private:
         RegisterValues v;
         std::string error;
         const std::size_t first = writes.front().first;
-        if (!session_.Exchange(v, error, [&](const RegisterValues& a) { return WrittenIn(a, first); })) {
-            lost_ = lost_ || error.find("Com_Event") != std::string::npos;
-            return Fail(error);
-        }
+        if (!session_.Exchange(v, error, [&](const RegisterValues& a) { return WrittenIn(a, first); })) return Fail(error);
         for (const auto& [index, value] : writes)
             if (!WrittenIn(v, index)) return Fail(std::string(Register(index).name) + " was not written");
         return true;
@@ -213,10 +210,7 @@ private:
             Answer answer;
             std::string error;
             const Session::Wait wait = session_.NextAnswer(answer, kWaitSlice, error);
-            if (wait == Session::Wait::kBroken) {
-                lost_ = true;
-                return Fail(error);
-            }
+            if (wait == Session::Wait::kBroken) return Fail(error);
             if (wait != Session::Wait::kAnswer) {
                 if (Clock::now() - silentSince > kSilenceLimit) return Fail(error);
                 continue;
@@ -355,7 +349,7 @@ private:
     }
 
     // Puts the found mode, target and profile back with `gains`, over a new connection
-    // when the old one was lost.
+    // when that fails on the old one.
     bool PutBack(const PidSettings& gains) {
         const Writes writes = GainWrites(gains) +
                               ProfileWrites(found_.acceleration, found_.deceleration, found_.topSpeed) +
@@ -363,7 +357,7 @@ private:
         const std::string why = out_.error;
         out_.error.clear();
         bool done = Write(writes);
-        if (!done && lost_) {
+        if (!done) {  // most likely the connection is gone: once more over a new one
             std::int32_t ip[4];
             std::string error;
             const std::string address = session_.address();
@@ -392,7 +386,6 @@ private:
     double probeKp_ = 0;
     CheckProfile checkProfile_{1, 1};
     bool polling_ = false;
-    bool lost_ = false;
 };
 
 }  // namespace
