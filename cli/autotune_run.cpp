@@ -126,6 +126,13 @@ private:
 
     double Seconds() const { return std::chrono::duration<double>(Clock::now() - begin_).count(); }
 
+    bool Stopped() {
+        if (!stop_.load()) return false;
+        out_.interrupted = true;
+        Fail("interrupted");
+        return true;
+    }
+
     bool Fail(std::string why) {
         if (out_.error.empty()) out_.error = std::move(why);
         return false;
@@ -201,10 +208,7 @@ private:
     bool NextSample(AutotuneSample& sample) {
         auto silentSince = Clock::now();
         for (;;) {
-            if (stop_.load()) {
-                out_.interrupted = true;
-                return Fail("interrupted");
-            }
+            if (Stopped()) return false;
             if (Clock::now() > deadline_)
                 return Fail("the experiment took longer than " + std::to_string(kAutotuneTimeLimit.count()) + " s");
             Answer answer;
@@ -237,6 +241,7 @@ private:
         out_.restored = false;
         bool first = true;
         while (const auto step = plan.Next()) {
+            if (Stopped()) return false;
             Writes writes = GainWrites({step->kp, 0, 0, found_.gains.antiResetWindup}) +
                             Writes{{Index("INPUT"), Int(step->target - offset_)}};
             if (first) writes = writes + ProfileWrites(kJumpAcceleration, kJumpAcceleration, kJumpTopSpeed) +
