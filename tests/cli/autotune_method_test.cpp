@@ -1,6 +1,6 @@
 // The gains found by experiment, worked out on the simulator's motor and controller
 // alone (no sockets): the excitation, the motor it tells, the gains for it, and the
-// step those gains give.
+// steps of position and of speed those gains give.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -36,8 +36,8 @@ public:
         store_.SetFloat("KD", static_cast<float>(kd));
         store_.SetInt("ANTIRESETWINDUP", antiWindup);
     }
-    void MoveTo(std::int32_t target) {
-        store_.SetInt("REGULATIONMODE", sim::kModePosition);
+    void MoveTo(std::int32_t target, std::int32_t mode = sim::kModePosition) {
+        store_.SetInt("REGULATIONMODE", mode);
         store_.SetInt("INPUT", target);
     }
     // One poll answer after a period that varies as a loaded host's does (4 to 7 ms,
@@ -94,18 +94,20 @@ Probed Probe(BenchModule& module, std::int32_t excursion) {
     return out;
 }
 
-StepFigures Step(BenchModule& module, const ProposedGains& g, std::int32_t from, std::int32_t to) {
+// A step of position (or of speed, in speed mode) under gains `g`.
+StepFigures Step(BenchModule& module, const ProposedGains& g, std::int32_t from, std::int32_t to,
+                 std::int32_t mode = sim::kModePosition) {
     module.SetGains(g.kp, g.ki, g.kd, g.antiResetWindup);
     module.Registers().SetWord("WARNINGS", 0);
-    std::vector<double> seconds, positions;
+    std::vector<double> seconds, values;
     const double begin = module.Seconds();
-    module.MoveTo(to);
+    module.MoveTo(to, mode);
     while (module.Seconds() - begin < 1.5) {
         const MotorSample s = module.Sample();
         seconds.push_back(s.seconds - begin);
-        positions.push_back(s.position);
+        values.push_back(mode == sim::kModeSpeed ? s.speed : s.position);
     }
-    return JudgeStep(seconds, positions, from, to);
+    return JudgeStep(seconds, values, from, to);
 }
 
 struct MotorCase {
@@ -125,7 +127,7 @@ sim::MotorParameters Sticky() {
     return p;
 }
 
-TEST(CliAutotuneMethod, TellsEachMotorAndItsGainsSettleAThousandCountStep) {
+TEST(CliAutotuneMethod, TellsEachMotorAndItsGainsSettleItsSteps) {
     for (const MotorCase& c : {MotorCase{"default", {}}, MotorCase{"heavy", Heavy()}, MotorCase{"sticky", Sticky()}}) {
         SCOPED_TRACE(c.name);
         BenchModule module(c.motor);
@@ -152,6 +154,14 @@ TEST(CliAutotuneMethod, TellsEachMotorAndItsGainsSettleAThousandCountStep) {
             EXPECT_LE(*f.settlingSeconds, 1.0);
             EXPECT_LE(f.overshootPercent, rule == TuningRule::kFast ? 10.0 : 2.0);
         }
+        // Speed mode: from rest to 2000 counts/s.
+        const ProposedGains speed = DesignGains(*probed.motor, TuningMode::kSpeed, TuningRule::kNoOvershoot, 0.001);
+        const StepFigures f = Step(module, speed, 0, 2000, sim::kModeSpeed);
+        std::printf("  speed: KP %.3f KI %.3f ARW %d: rise %.3f overshoot %.1f settle %.3f\n", speed.kp, speed.ki,
+                    speed.antiResetWindup, f.riseSeconds.value_or(-1), f.overshootPercent, f.settlingSeconds.value_or(-1));
+        ASSERT_TRUE(f.settlingSeconds);
+        EXPECT_LE(*f.settlingSeconds, 0.5);
+        EXPECT_LE(f.overshootPercent, 5.0);
     }
 }
 
