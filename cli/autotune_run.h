@@ -78,7 +78,7 @@ struct AutotuneProposal {
 
 struct AutotuneProgress {
     AutotunePhase phase;
-    const AutotuneSample* sample;      // the new sample; null when only the phase changed
+    const AutotuneSample* sample;      // the new sample (valid during the call); null when only the phase changed
     const AutotuneProposal* proposal;  // null until the gains are designed
 };
 using AutotuneObserver = std::function<void(const AutotuneProgress&)>;
