@@ -66,6 +66,24 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
             const auto text = value();
             if (!text || text->empty()) return {std::nullopt, "--plot expects a file name (FILE.svg)"};
             out.plotPath = std::string(*text);
+        } else if (name == "--mode") {
+            const auto text = value();
+            if (!text || (*text != "position" && *text != "speed")) return {std::nullopt, "--mode expects position or speed"};
+            out.tuningMode = std::string(*text);
+        } else if (name == "--excursion") {
+            const auto text = value();
+            const auto counts = text ? ParseInt32(*text) : std::nullopt;
+            // Steps of fewer than 10 counts tell the encoder's steps more than the motor.
+            if (!counts || *counts < 20) return {std::nullopt, "--excursion expects a number of counts of 20 or more"};
+            out.excursionCounts = *counts;
+        } else if (name == "--rule") {
+            const auto text = value();
+            if (!text || text->empty()) return {std::nullopt, "--rule expects a rule name (no-overshoot or fast)"};
+            out.tuningRule = std::string(*text);
+        } else if (name == "--apply") {
+            out.apply = true;
+        } else if (name == "--save") {
+            out.save = true;
         } else if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
             return {std::nullopt, "unknown option " + std::string(arg) + " (see kravent --help)"};
         } else if (out.command.empty()) {
@@ -107,6 +125,13 @@ Commands:
                                     and DESIRED (default every 20 ms for 5 s), draw them
                                     and print rise time, overshoot, settling time and
                                     final error
+  autotune IP [--mode position|speed] [--excursion COUNTS] [--rule NAME] [--apply]
+              [--save] [--plot FILE.svg]
+                                    find gains by experiment: small steps within COUNTS
+                                    (default 200) of where the motor stands identify it,
+                                    gains are designed by the rule (no-overshoot, the
+                                    default, or fast) and checked with a step beside the
+                                    gains found; --apply writes them, --save also saves them
   set-ip MAC IP MASK                give the module with that MAC a new address (about 5 s)
   demo                              start a simulated module on 127.0.0.1 (ports 8010 and
                                     7010) and show the tool against it; writes its step
@@ -118,7 +143,8 @@ Options:
   --verbose, -v                     with a failure, also the library's logged causes and
                                     its last error text
   --period MS, --duration S         for poll and step
-  --target COUNTS, --plot FILE.svg  for step (--plot also for poll)
+  --target COUNTS, --plot FILE.svg  for step (--plot also for poll and autotune)
+  --mode, --excursion, --rule, --apply, --save   for autotune
   --help                            this text
   --version                         the library's version text
 

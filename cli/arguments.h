@@ -19,7 +19,12 @@ struct Arguments {
     std::optional<int> periodMs;        // poll and step period
     std::optional<double> durationS;    // poll and step duration
     std::optional<std::int32_t> targetCounts;  // step target
-    std::optional<std::string> plotPath;       // SVG chart of poll or step
+    std::optional<std::string> plotPath;       // SVG chart of poll, step or autotune
+    std::optional<std::string> tuningMode;     // autotune: position or speed
+    std::optional<std::int32_t> excursionCounts;
+    std::optional<std::string> tuningRule;
+    bool apply = false;  // autotune writes its gains
+    bool save = false;   // and saves them in the module
 };
 
 struct ParsedArguments {

@@ -26,6 +26,7 @@ int CommandPoll(const Arguments& args, const Reporter& report);
 int CommandSetIp(const Arguments& args, const Reporter& report);
 int CommandDemo(const Arguments& args, const Reporter& report);
 int CommandStep(const Arguments& args, const Reporter& report);
+int CommandAutotune(const Arguments& args, const Reporter& report);
 
 inline constexpr int kDefaultPollPeriodMs = 100;
 inline constexpr double kDefaultPollDurationS = 10.0;

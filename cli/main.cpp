@@ -22,7 +22,7 @@ struct Subcommand {
 constexpr Subcommand kSubcommands[] = {
     {"scan", CommandScan}, {"info", CommandInfo}, {"read", CommandRead},     {"dump", CommandDump},
     {"write", CommandWrite}, {"run", CommandRun}, {"poll", CommandPoll},     {"set-ip", CommandSetIp},
-    {"step", CommandStep}, {"demo", CommandDemo},
+    {"step", CommandStep}, {"autotune", CommandAutotune}, {"demo", CommandDemo},
 };
 
 }  // namespace

@@ -11,6 +11,7 @@ The shared library is looked up through ``VORN_KRAVENT_LIBRARY`` (a file path), 
 beside this package, then on the system's library path.
 """
 
+from ._autotune import AutotuneResult
 from .errors import KraventConnectionError, KraventError, KraventTimeoutError
 from .module import Module, Sample
 from .network import ModuleInfo, change_ip, last_error, scan, version
@@ -18,7 +19,7 @@ from .registers import COMMANDS, REGISTERS, Halves, HomingOptions, Options, Regi
 
 __version__ = "1.0.0"
 __all__ = [
-    "COMMANDS", "REGISTERS", "Halves", "HomingOptions", "KraventConnectionError", "KraventError",
+    "AutotuneResult", "COMMANDS", "REGISTERS", "Halves", "HomingOptions", "KraventConnectionError", "KraventError",
     "KraventTimeoutError", "Module", "ModuleInfo", "Options", "Register", "Sample", "Warnings",
     "change_ip", "last_error", "scan", "version",
 ]

@@ -9,6 +9,7 @@ import threading
 import time
 from typing import Any, Callable, Dict, Iterable, Iterator, List, NamedTuple, Optional, Type
 
+from ._autotune import AutotuneResult, run_autotune
 from ._library import DataCallback, EventCallback, library
 from ._log import LogWatch, log_path
 from ._records import RegisterValues, field_values
@@ -238,6 +239,14 @@ class Module:
         raise KraventConnectionError(f"the connection to {self.ip} is closed")
 
     # -- polling ----------------------------------------------------------------------
+
+    def autotune(self, **options: Any) -> AutotuneResult:
+        """Gains found by experiment (``kravent autotune`` on a connection of its own):
+        ``mode`` "position" or "speed", ``excursion`` counts, ``rule`` "no-overshoot" or
+        "fast", ``apply``, ``save``, ``plot`` (an SVG file), ``timeout`` seconds."""
+        _refuse_in_callback("autotune")
+        self._check_open()
+        return run_autotune(self.ip, **options)
 
     def start_polling(self, registers: Iterable[str], period_ms: int, callback: Callable[[Sample], None]) -> None:
         """Has the library ask for ``registers`` every ``period_ms`` milliseconds and hands

@@ -85,6 +85,8 @@ TEST(CliCommandLine, BadOptionsAreRefused) {
     EXPECT_FALSE(Parse({"poll", "--period"}).arguments);
     EXPECT_FALSE(Parse({"poll", "--duration", "soon"}).arguments);
     EXPECT_FALSE(Parse({"scan", "--colour"}).arguments);
+    EXPECT_FALSE(Parse({"autotune", "1.2.3.4", "--mode", "torque"}).arguments);
+    EXPECT_FALSE(Parse({"autotune", "1.2.3.4", "--excursion", "1"}).arguments);
     const ParsedArguments negative = Parse({"write", "1.2.3.4", "-5"});
     ASSERT_TRUE(negative.arguments) << "a negative number is an operand, not an option";
     EXPECT_EQ(negative.arguments->operands.back(), "-5");
