@@ -16,7 +16,7 @@ _kravent() {
         words=("${COMP_WORDS[@]}")
     fi
 
-    local commands="scan info read dump write run poll step set-ip demo help"
+    local commands="scan info read dump write run poll step autotune set-ip demo help"
     local options="--json --verbose --help --version"
 
     case $prev in
@@ -31,7 +31,7 @@ _kravent() {
     local command="" i operands=()
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
-            --period | --duration | --target | --plot) ((i++)) ;;
+            --period | --duration | --target | --plot | --mode | --excursion | --rule) ((i++)) ;;
             -*) ;;
             *) if [[ -z $command ]]; then command=${words[i]}; else operands+=("${words[i]}"); fi ;;
         esac
@@ -41,6 +41,7 @@ _kravent() {
         case $command in
             poll) options+=" --period --duration --plot" ;;
             step) options+=" --target --period --duration --plot" ;;
+            autotune) options+=" --mode --excursion --rule --apply --save --plot" ;;
         esac
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
         return
