@@ -8,9 +8,10 @@
  *
  * Threading model. Register functions only record requests; the answers arrive in
  * the host's callbacks:
- *   - On Linux both callbacks run on the library's notification thread (one for all
- *     connections, one callback at a time). This program's main thread therefore
- *     waits on a condition variable that the callbacks signal, with a time limit.
+ *   - On Linux both callbacks run on library threads (one callback at a time across
+ *     all connections): an answer on the sender thread that waits for it, the rest on
+ *     one notification thread. This program's main thread therefore waits on a
+ *     condition variable that the callbacks signal, with a time limit.
  *   - On Windows the callbacks run on the thread that opened the connection, while
  *     that thread dispatches its window messages. A Windows host waits by pumping
  *     messages (GetMessage/DispatchMessage, or MsgWaitForMultipleObjects) instead of
