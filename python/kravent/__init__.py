@@ -11,14 +11,14 @@ The shared library is looked up through ``VORN_KRAVENT_LIBRARY`` (a file path), 
 beside this package, then on the system's library path.
 """
 
-from .errors import KraventConnectionError, KraventError, KraventTimeoutError
-from .module import Module, Sample
+from .errors import KraventConnectionError, KraventConnectionLost, KraventError, KraventTimeoutError
+from .module import LinkState, Module, Sample
 from .network import ModuleInfo, change_ip, last_error, scan, version
 from .registers import COMMANDS, REGISTERS, Halves, HomingOptions, Options, Register, Warnings
 
 __version__ = "1.0.0"
 __all__ = [
-    "COMMANDS", "REGISTERS", "Halves", "HomingOptions", "KraventConnectionError", "KraventError",
-    "KraventTimeoutError", "Module", "ModuleInfo", "Options", "Register", "Sample", "Warnings",
+    "COMMANDS", "REGISTERS", "Halves", "HomingOptions", "KraventConnectionError", "KraventConnectionLost",
+    "KraventError", "KraventTimeoutError", "LinkState", "Module", "ModuleInfo", "Options", "Register", "Sample", "Warnings",
     "change_ip", "last_error", "scan", "version",
 ]

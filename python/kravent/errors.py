@@ -39,3 +39,10 @@ class KraventConnectionError(KraventError, ConnectionError):
 
 class KraventTimeoutError(KraventError, TimeoutError):
     """A module did not answer in time."""
+
+
+class KraventConnectionLost(KraventConnectionError):
+    """The link failed while a request waited for its answer, or before it was sent.
+
+    The request is never sent again by itself: after a reconnect the module may be in
+    another state, and only the caller can tell whether the request still applies."""
