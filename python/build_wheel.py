@@ -107,6 +107,9 @@ def write_wheel(library: Path, simulator: Path, out: Path) -> Path:
             entry.external_attr = (stat.S_IFREG | mode) << 16
             wheel.writestr(entry, data)
     partial.replace(target)  # never a half-written wheel under the real name
+    for older in out.glob(f"{DISTRIBUTION}-*.whl"):
+        if older != target:
+            older.unlink()  # one wheel in the directory: that of this build
     return target
 
 

@@ -392,6 +392,14 @@ class Module:
 
     # -- keeping the link ---------------------------------------------------------------
 
+    def wait_for_link(self, timeout: Optional[float] = None) -> bool:
+        """Waits until the link is up (at once when it is); False after ``timeout`` or a close."""
+        _refuse_in_callback("wait_for_link")
+        with self._changed:
+            self._changed.wait_for(lambda: not self._lost or self._closing, timeout)
+            return not self._lost and not self._closing
+
+
     def _keep_link(self) -> None:
         """The reconnect loop, on a thread of its own for the module's life."""
         while True:
@@ -413,6 +421,7 @@ class Module:
                     with self._changed:
                         back = self._event == CONNECTED  # not lost again meanwhile
                         self._lost = not back
+                        self._changed.notify_all()
                     if back:
                         break
                 delay = min(2 * delay, self.reconnect_delay_max)

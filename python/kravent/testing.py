@@ -60,7 +60,9 @@ def _ports_free(ip: str) -> bool:
     tcp = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     udp = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     try:
-        tcp.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)  # as the simulator binds
+        # As the simulator binds: its UDP port is shared with the other simulators' wildcard one.
+        tcp.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        udp.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         tcp.bind((ip, TCP_PORT))
         udp.bind((ip, UDP_PORT))
         return True
@@ -200,9 +202,15 @@ def kravent_simulator(request: pytest.FixtureRequest) -> Iterator[Callable[..., 
     chosen = request.config.getoption("--kravent-sim")
 
     def start(*options: str) -> SimulatedModule:
-        module = SimulatedModule(options, simulator=chosen)
-        started.append(module)
-        return module.start()
+        for attempt in range(3):  # another program may take the address between check and start
+            module = SimulatedModule(options, simulator=chosen)
+            started.append(module)
+            try:
+                return module.start()
+            except RuntimeError:
+                if attempt == 2:
+                    raise
+        raise AssertionError("unreachable")
 
     yield start
     for module in started:
