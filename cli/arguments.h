@@ -19,6 +19,7 @@ struct Arguments {
     std::optional<double> durationS;    // poll and step duration
     std::optional<std::int32_t> targetCounts;  // step target
     std::optional<std::string> plotPath;       // SVG chart of poll or step
+    bool reconnect = false;                    // poll: reopen a lost link and go on
 };
 
 struct ParsedArguments {
