@@ -31,7 +31,6 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <functional>
 #include <initializer_list>
@@ -296,6 +295,12 @@ using Text_type = std::string;
 using Homing_type = HomingOptions;
 using Command_type = Command;
 
+// 8-bit text of a fixed field, up to its first zero byte if it has one.
+template <std::size_t N>
+std::string text_of(const char (&field)[N]) {
+    return std::string(field, static_cast<std::size_t>(std::find(field, field + N, '\0') - field));
+}
+
 inline Bits bits_of(const bool (&flags)[32]) {
     Bits b;
     for (std::size_t i = 0; i < 32; ++i) b[i] = flags[i];
@@ -325,7 +330,7 @@ constexpr bool none_pollable = false, read_pollable = false, poll_pollable = tru
 #define KRAVENT_DETAIL_VALUE_Bits(N, v) ::kravent::detail::bits_of(v.N##_Bits)
 #define KRAVENT_DETAIL_VALUE_Address(N, v) ::kravent::detail::array_of(v.N##_Bytes)
 #define KRAVENT_DETAIL_VALUE_Mac(N, v) ::kravent::detail::array_of(v.N##_Bytes)
-#define KRAVENT_DETAIL_VALUE_Text(N, v) std::string(v.N##_Text, strnlen(v.N##_Text, sizeof v.N##_Text))
+#define KRAVENT_DETAIL_VALUE_Text(N, v) ::kravent::detail::text_of(v.N##_Text)
 #define KRAVENT_DETAIL_VALUE_Homing(N, v)                                                                  \
     HomingOptions{v.N##_HomingNibble0, v.N##_HomingBit7, v.N##_HomingNibble2, v.N##_HomingNibble3, \
                   v.N##_HomingNibble4, v.N##_HomingNibble5}
@@ -520,7 +525,9 @@ public:
         return {};
     }
 
+    // Once open: reports the connected link and, with reconnect, starts keeping it.
     void keep() {
+        report(LinkState::connected);
         if (options_.reconnect) keeper_ = std::thread([this] { keep_link(); });
     }
 
@@ -698,7 +705,7 @@ private:
     std::mutex request_;  // one exchange at a time
     std::mutex mutex_;    // the fields below
     std::condition_variable changed_;
-    std::int32_t event_ = -1;
+    std::atomic<std::int32_t> event_{-1};
     bool up_ = false;
     std::atomic<bool> lost_{false};
     std::atomic<bool> closing_{false};
@@ -876,7 +883,7 @@ inline std::vector<ModuleInfo> try_scan(Status& status) {
         const ModuleScanRecord& r = records[static_cast<std::size_t>(i)];
         modules.push_back(ModuleInfo{detail::array_of(r.ModuleMac), detail::array_of(r.ModuleIP),
                                      Halves{r.TypeHigh, r.TypeLow}, Halves{r.VersionHigh, r.VersionLow},
-                                     std::string(r.ModuleName, strnlen(r.ModuleName, sizeof r.ModuleName))});
+                                     detail::text_of(r.ModuleName)});
     }
     return modules;
 }

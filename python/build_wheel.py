@@ -14,12 +14,15 @@ import csv
 import hashlib
 import io
 import re
+import shutil
 import stat
+import subprocess
 import sys
 import sysconfig
+import tempfile
 import zipfile
 from pathlib import Path
-from typing import List, Tuple
+from typing import List, Optional, Tuple
 
 HERE = Path(__file__).resolve().parent
 PACKAGE = "kravent"
@@ -69,22 +72,33 @@ def entry_points() -> str:
     return "[pytest11]\nkravent = kravent.testing\n"
 
 
-def contents(library: Path, simulator: Path) -> List[Tuple[str, bytes, bool]]:
+def binary(path: Path, strip: Optional[str]) -> bytes:
+    """The file's bytes, without debug information when a ``strip`` program is given."""
+    if not strip:
+        return path.read_bytes()
+    with tempfile.TemporaryDirectory() as work:
+        copy = Path(work) / path.name
+        shutil.copyfile(path, copy)
+        subprocess.run([strip, "--strip-debug", str(copy)], check=True)
+        return copy.read_bytes()
+
+
+def contents(library: Path, simulator: Path, strip: Optional[str]) -> List[Tuple[str, bytes, bool]]:
     """(name in the wheel, bytes, executable) of every packaged file."""
     files = []
     for source in sorted((HERE / PACKAGE).iterdir()):
         if source.suffix == ".py" or source.name == "py.typed":
             files.append((f"{PACKAGE}/{source.name}", source.read_bytes(), False))
     # The loader looks beside the package for the library under its soname.
-    files.append((f"{PACKAGE}/libVorn-KRAVENT_DLLInterface.so.1", library.read_bytes(), False))
-    files.append((f"{PACKAGE}/bin/kravent-sim", simulator.read_bytes(), True))
+    files.append((f"{PACKAGE}/libVorn-KRAVENT_DLLInterface.so.1", binary(library, strip), False))
+    files.append((f"{PACKAGE}/bin/kravent-sim", binary(simulator, strip), True))
     return files
 
 
-def write_wheel(library: Path, simulator: Path, out: Path) -> Path:
+def write_wheel(library: Path, simulator: Path, out: Path, strip: Optional[str] = None) -> Path:
     version, tag = project_field("version"), platform_tag()
     info = f"{DISTRIBUTION}-{version}.dist-info"
-    files = contents(library, simulator)
+    files = contents(library, simulator, strip)
     files += [(f"{info}/METADATA", metadata(version).encode(), False),
               (f"{info}/WHEEL", wheel_file(tag).encode(), False),
               (f"{info}/entry_points.txt", entry_points().encode(), False),
@@ -118,8 +132,9 @@ def main(argv: List[str]) -> int:
     parser.add_argument("--library", type=Path, required=True, help="the built shared library")
     parser.add_argument("--simulator", type=Path, required=True, help="the built kravent-sim")
     parser.add_argument("--out", type=Path, required=True, help="directory of the wheel")
+    parser.add_argument("--strip", help="strip program: the wheel's binaries lose their debug information")
     args = parser.parse_args(argv)
-    print(write_wheel(args.library, args.simulator, args.out))
+    print(write_wheel(args.library, args.simulator, args.out, args.strip))
     return 0
 
 

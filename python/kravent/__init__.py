@@ -8,7 +8,9 @@ DC-motor controller modules (distribution ``vorn-kravent``).
 {'KP': 1.5, 'VOLTAGE': 24.0}
 
 The shared library is looked up through ``VORN_KRAVENT_LIBRARY`` (a file path), then
-beside this package, then on the system's library path.
+beside this package (where the wheel puts it), then on the system's library path.
+``kravent.aio`` is the same for asyncio programs; ``kravent.testing`` is a pytest plugin
+whose fixture ``kravent_module`` runs kravent-sim for a test.
 """
 
 from .errors import KraventConnectionError, KraventConnectionLost, KraventError, KraventTimeoutError

@@ -2,6 +2,7 @@
 
 from __future__ import annotations
 
+import contextlib
 import ctypes
 import enum
 import ipaddress
@@ -94,8 +95,9 @@ class Module:
     that ran resumes by itself. A read, write or command that waited for its answer when
     the link failed, or that is called while it is down, raises
     :class:`KraventConnectionLost` and is never sent again by itself. Each change of
-    :attr:`link_state` (:class:`LinkState`) is handed to ``on_state``, on a thread of
-    the module's own (without ``reconnect``, ``lost`` comes on the library's thread).
+    :attr:`link_state` (:class:`LinkState`) is handed to ``on_state``: ``connected`` on the
+    opening thread, the others on a thread of the module's own (without ``reconnect``,
+    ``lost`` comes on the library's thread).
     """
 
     def __init__(self, ip: str, timeout: float = 5.0, on_event: Optional[Callable[[int], None]] = None, *,
@@ -138,6 +140,7 @@ class Module:
         if failure is not None:
             self._close_now()
             raise failure
+        self._set_state(LinkState.CONNECTED)
         if reconnect:
             self._supervisor = threading.Thread(target=self._keep_link, name=f"kravent-link {self.ip}", daemon=True)
             self._supervisor.start()
@@ -216,8 +219,7 @@ class Module:
         """Reads registers once: ``{"VOLTAGE": 24.0, "POSITION": 0}``."""
         _refuse_in_callback("read")
         regs = [readable(name) for name in names]
-        with self._request:
-            self._check_open()
+        with self._open_request():
             for reg in regs:
                 read = getattr(self._library, f"Vorn_KRAVENT_Read_{reg.name}")
                 self._require(read(False, self._com) if reg.pollable else read(self._com), f"read {reg.name}")
@@ -240,8 +242,7 @@ class Module:
             checked.append((reg, check_value(reg, value)))
         if not checked:
             return
-        with self._request:
-            self._check_open()
+        with self._open_request():
             for reg, value in checked:
                 self._require(self._call_write(reg, value), f"write {reg.name}")
             self._exchange(lambda rec: all(_flag(rec, r, "Written") for r, _ in checked), timeout)
@@ -254,8 +255,7 @@ class Module:
             raise ValueError(f"no command {name!r}; the commands are {', '.join(COMMANDS)}")
         reg = register("WARNINGS" if name == RESET_WARNINGS else name)
         function = "Vorn_KRAVENT_Reset_WARNINGS" if name == RESET_WARNINGS else f"Vorn_KRAVENT_Write_{name}"
-        with self._request:
-            self._check_open()
+        with self._open_request():
             self._require(getattr(self._library, function)(self._com), name)
             self._exchange(lambda rec: _flag(rec, reg, "Written"), timeout)
 
@@ -301,8 +301,7 @@ class Module:
         regs = [readable(name, pollable=True) for name in registers]
         if isinstance(period_ms, bool) or not isinstance(period_ms, int) or period_ms <= 0:
             raise ValueError(f"period_ms must be a positive int, not {period_ms!r}")
-        with self._request:
-            self._check_open()
+        with self._open_request():
             with self._changed:
                 self._poll_registers, self._poll_callback, self._poll_period = regs, callback, period_ms
             self._start_polling_now()
@@ -467,6 +466,14 @@ class Module:
     def state(self) -> int:
         """The connection state: 0 not connected, 1 connected, 2 error, 3 connecting, 4 closing."""
         return 0 if self._closing else int(self._library.Vorn_KRAVENT_GetStateCommunication(self._com))
+
+    @contextlib.contextmanager
+    def _open_request(self) -> Iterator[None]:
+        """The connection's one request slot, on an open link."""
+        self._check_open()  # at once while the link is down, not after a reconnect attempt
+        with self._request:
+            self._check_open()
+            yield
 
     def _check_open(self) -> None:
         if self._closing:

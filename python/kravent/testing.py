@@ -29,10 +29,11 @@ import select
 import shutil
 import socket
 import subprocess
+import tempfile
 import threading
 import time
 from pathlib import Path
-from typing import Callable, Iterator, List, Optional, Sequence
+from typing import IO, Callable, Iterator, List, Optional, Sequence
 
 import pytest
 
@@ -98,6 +99,7 @@ class SimulatedModule:
         self._output_changed = threading.Condition()
         self._process: Optional[subprocess.Popen] = None
         self._reader: Optional[threading.Thread] = None
+        self._errors: Optional[IO[bytes]] = None
 
     @property
     def running(self) -> bool:
@@ -112,13 +114,19 @@ class SimulatedModule:
             # The packaged simulator takes the library that lies beside the package.
             environment["LD_LIBRARY_PATH"] = os.pathsep.join(
                 p for p in (str(_PACKAGE), environment.get("LD_LIBRARY_PATH", "")) if p)
+        # Its messages go to a file: a pipe that nobody reads could fill and stop it.
+        errors = tempfile.TemporaryFile()
         process = subprocess.Popen([self.simulator, "--bind", self.ip, *self.options], env=environment,
-                                   stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+                                   stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=errors)
         line = self._first_line(process)
         if line != "ready":
             process.kill()
-            _, errors = process.communicate(timeout=READY_TIMEOUT)
-            raise RuntimeError(f"kravent-sim did not start on {self.ip}: {line!r} {errors.decode(errors='replace')}")
+            process.wait(READY_TIMEOUT)
+            errors.seek(0)
+            told = errors.read().decode(errors="replace").strip()
+            errors.close()
+            raise RuntimeError(f"kravent-sim did not start on {self.ip}: {line!r} {told}")
+        self._errors = errors
         self._process = process
         self._reader = threading.Thread(target=self._read_output, args=(process,), daemon=True,
                                         name=f"kravent-sim {self.ip}")
@@ -139,8 +147,9 @@ class SimulatedModule:
             process.wait()
         if self._reader is not None:
             self._reader.join(READY_TIMEOUT)
-        if process.stderr is not None:
-            process.stderr.close()
+        if self._errors is not None:
+            self._errors.close()
+            self._errors = None
 
     def restart(self) -> "SimulatedModule":
         """Stops and starts again on the same address: a module that was switched off."""

@@ -31,7 +31,8 @@ def test_a_restart_resumes_the_poll_and_never_replays_the_pending_write(kravent_
         kravent_module.restart()
         writer.join(WAIT)
         assert [type(f) for f in failures] == [KraventConnectionLost]
-        assert [states.get(timeout=WAIT) for _ in range(3)] == [LinkState.LOST, LinkState.RETRYING, LinkState.BACK]
+        assert [states.get(timeout=WAIT) for _ in range(4)] == [
+            LinkState.CONNECTED, LinkState.LOST, LinkState.RETRYING, LinkState.BACK]
         assert m.link_state == "back" and m.wait_for_link(0)
         received += [samples.get(timeout=WAIT) for _ in range(2)]
         m.stop_polling()
@@ -49,13 +50,14 @@ def test_a_restart_resumes_the_poll_and_never_replays_the_pending_write(kravent_
 def test_without_reconnect_a_lost_link_stays_lost(kravent_module):
     states = []
     lost = threading.Event()
-    m = kravent.Module(kravent_module.ip, on_state=lambda state: (states.append(state), lost.set()))
+    m = kravent.Module(kravent_module.ip,
+                       on_state=lambda state: (states.append(state), state == LinkState.LOST and lost.set()))
     try:
         kravent_module.stop()
         assert lost.wait(WAIT)
         with pytest.raises(KraventConnectionLost):
             m.read("KP")
-        assert states == [LinkState.LOST] and m.link_state == LinkState.LOST
+        assert states == [LinkState.CONNECTED, LinkState.LOST] and m.link_state == LinkState.LOST
         assert not m.wait_for_link(0)
     finally:
         m.close()
