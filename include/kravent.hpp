@@ -17,8 +17,9 @@
 //
 // Callbacks (poll, on_state) run on the library's notification thread (on_state on the
 // module's own thread when it reconnects); they must not wait for an answer of any
-// module. The blocking calls need the library's notifications to arrive on a thread of
-// their own, as they do on Linux.
+// module, nor for a thread that is opening or closing one (a callback holds the table
+// through which the library's notifications find their module). The blocking calls need
+// the library's notifications to arrive on a thread of their own, as they do on Linux.
 #pragma once
 
 #include "Vorn-KRAVENT_DLLInterface.h"
