@@ -200,9 +200,14 @@ int PollAndShow(Session& session, const std::vector<std::size_t>& indices, int p
         } else if (result == Session::Wait::kInterrupted) {
             interrupted = true;
         } else if ((result == Session::Wait::kBroken || wait == answerLimit) && reconnect) {
-            if (show) printer.Link("lost", MillisecondsBetween(start, Clock::now()));
+            const auto lost = Clock::now();
+            if (show) printer.Link("lost", MillisecondsBetween(start, lost));
             report.Note("poll: " + error + "; reconnecting");
             const Reopened reopened = Reopen(session, indices, periodMs, end, report);
+            if (recording) {
+                const auto since = [&](Clock::time_point t) { return std::chrono::duration<double>(t - recording->origin).count(); };
+                recording->gaps.emplace_back(since(lost), since(Clock::now()));
+            }
             if (reopened == Reopened::kInterrupted) interrupted = true;
             if (reopened != Reopened::kBack) break;
             if (show) printer.Link("back", MillisecondsBetween(start, Clock::now()));
@@ -241,6 +246,15 @@ int CommandPoll(const Arguments& args, const Reporter& report) {
     chart.title = "Poll of " + session.address();
     chart.notes.push_back(std::to_string(recording.seconds.size()) + " answers, asked every " +
                           std::to_string(args.periodMs.value_or(kDefaultPollPeriodMs)) + " ms");
+    if (!recording.gaps.empty()) {
+        std::string gaps = "link lost " + std::to_string(recording.gaps.size()) + " times:";
+        for (const auto& [from, to] : recording.gaps) {
+            char span[64];
+            std::snprintf(span, sizeof span, "%s %.2f-%.2f s", gaps.back() == ':' ? "" : ",", from, to);
+            gaps += span;
+        }
+        chart.notes.push_back(gaps);
+    }
     if (!WriteSvg(chart, *args.plotPath, error)) return report.Failure(error);
     report.Note("chart written to " + *args.plotPath);
     return status;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/arguments.h"
@@ -42,6 +43,7 @@ struct PollRecording {
     bool quiet = false;  // no line per answer, no summary
     std::vector<double> seconds;
     std::vector<std::vector<double>> values;  // one list per polled register
+    std::vector<std::pair<double, double>> gaps;  // seconds after `origin` the link was down (--reconnect)
 };
 // With `reconnect`, a lost link is reopened (after 100 ms, then twice as long each time up
 // to 5 s) and the poll goes on; the output marks the gap.
