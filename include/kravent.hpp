@@ -456,34 +456,62 @@ inline std::optional<Address> parse_ip(std::string_view text) {
 
 class Link;
 
-// The library's callbacks carry no user pointer: each finds its link by the handle.
-class Links {
+// The library's callbacks carry no user pointer, so each open module takes one of a
+// fixed set of callback pairs, each pair bound to its own slot of this table.
+class Slots {
 public:
-    static Links& all() {
-        static Links links;
-        return links;
+    static constexpr std::size_t kCount = 64;  // modules open at once in one process
+
+    static Slots& all() {
+        static Slots slots;
+        return slots;
     }
-    void add(Link* link) {
+    // A free slot for `link`; kCount when all are taken.
+    std::size_t take(Link* link) {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
-        links_.push_back(link);
+        const auto free = std::find(links_.begin(), links_.end(), nullptr);
+        if (free == links_.end()) return kCount;
+        *free = link;
+        return static_cast<std::size_t>(free - links_.begin());
     }
-    void remove(Link* link) {
-        std::lock_guard<std::recursive_mutex> lock(mutex_);
-        links_.erase(std::remove(links_.begin(), links_.end(), link), links_.end());
+    void release(std::size_t slot) {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);  // waits for a callback under way
+        if (slot < kCount) links_[slot] = nullptr;
     }
-    template <class F>
-    void with(ComID com, F f);
+    static Data_Received_MAINPORT_Callback data_callback(std::size_t slot) {
+        return data_table(std::make_index_sequence<kCount>{})[slot];
+    }
+    static Com_Event_Callback event_callback(std::size_t slot) {
+        return event_table(std::make_index_sequence<kCount>{})[slot];
+    }
 
 private:
-    std::recursive_mutex mutex_;  // a callback may destroy a module
-    std::vector<Link*> links_;
+    template <class F>
+    void with(std::size_t slot, F f) {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);  // recursive: a callback may close a module
+        if (Link* link = links_[slot]) f(*link);
+    }
+    template <std::size_t I>
+    static void VORN_KRAVENT_CALL on_data(RegisterValues* values, ComID com);
+    template <std::size_t I>
+    static void VORN_KRAVENT_CALL on_event(std::int32_t code, ComID com);
+    template <std::size_t... I>
+    static std::array<Data_Received_MAINPORT_Callback, kCount> data_table(std::index_sequence<I...>) {
+        return {{&on_data<I>...}};
+    }
+    template <std::size_t... I>
+    static std::array<Com_Event_Callback, kCount> event_table(std::index_sequence<I...>) {
+        return {{&on_event<I>...}};
+    }
+
+    std::recursive_mutex mutex_;
+    std::array<Link*, kCount> links_{};
 };
 
 class Link {
 public:
-    Link(const Address& address, Options options) : address_(address), ip_(ip_text(address)), options_(std::move(options)) {
-        Links::all().add(this);
-    }
+    Link(const Address& address, Options options)
+        : address_(address), ip_(ip_text(address)), options_(std::move(options)), slot_(Slots::all().take(this)) {}
     ~Link() {
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -493,7 +521,7 @@ public:
         if (keeper_.joinable()) keeper_.join();
         std::lock_guard<std::mutex> handle(handle_);
         close_handle();
-        Links::all().remove(this);
+        Slots::all().release(slot_);
     }
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
@@ -508,12 +536,18 @@ public:
         {
             std::lock_guard<std::mutex> handle(handle_);
             if (closing_) return Status{Errc::connection, "the connection to " + ip_ + " is closed", {}, {}};
+            if (slot_ == Slots::kCount) {
+                return Status{Errc::connection, "cannot open a connection to " + ip_ + ": " +
+                                                    std::to_string(Slots::kCount) + " modules are open already", {}, {}};
+            }
             close_handle();  // first, so that its disconnected event cannot pass for the new one's
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 event_ = -1;
             }
-            opened = Vorn_KRAVENT_OpenConnection_MAINPORT(address_.data(), &on_data, &on_event, &com_);
+            opened = Vorn_KRAVENT_OpenConnection_MAINPORT(address_.data(), Slots::data_callback(slot_),
+                                                          Slots::event_callback(slot_), &com_);
+            current_ = com_;  // the handle that the library wrote during the call
         }
         if (!opened) return failure(Errc::connection, "cannot open a connection to " + ip_, ip_, &watch);
         std::unique_lock<std::mutex> lock(mutex_);
@@ -599,7 +633,7 @@ public:
         Sample sample;
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            if (com != com_) return;
+            if (stale(com)) return;
             if (pending_ && !answered_ && pending_(record)) {
                 answer_ = record;
                 answered_ = true;
@@ -618,7 +652,7 @@ public:
         bool lost;
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            if (com_ != nullptr && com != com_) return;  // the connection a reconnect replaced
+            if (stale(com)) return;
             event_ = code;
             lost = code != VORN_KRAVENT_STATE_CONNECTED && up_ && !closing_ && !lost_;
             if (lost) lost_ = true;
@@ -627,16 +661,14 @@ public:
         if (lost && !options_.reconnect) report(LinkState::lost);
     }
 
-    ComID com() const { return com_; }
-
-    static void VORN_KRAVENT_CALL on_data(RegisterValues* values, ComID com) {
-        Links::all().with(com, [&](Link& link) { link.data(*values, com); });
-    }
-    static void VORN_KRAVENT_CALL on_event(std::int32_t code, ComID com) {
-        Links::all().with(com, [&](Link& link) { link.event(code, com); });
-    }
-
 private:
+    // A callback of the connection that a reconnect replaced. While an open runs the
+    // handle is not known yet: what comes then is the new connection's.
+    bool stale(ComID com) const {
+        const ComID current = current_.load();
+        return current != nullptr && com != current;
+    }
+
     Status check_open() const {
         if (closing_) return Status{Errc::connection, "the connection to " + ip_ + " is closed", {}, {}};
         if (lost_ || event_ != VORN_KRAVENT_STATE_CONNECTED) {
@@ -655,6 +687,7 @@ private:
     }
 
     void close_handle() {
+        current_ = nullptr;
         if (com_ != nullptr) Vorn_KRAVENT_CloseConnection(&com_);
     }
 
@@ -701,7 +734,9 @@ private:
     const Address address_;
     const std::string ip_;
     const Options options_;
-    ComID com_ = nullptr;
+    const std::size_t slot_;  // of the callbacks
+    ComID com_ = nullptr;     // written by the library during open and close only
+    std::atomic<ComID> current_{nullptr};  // com_ as the callbacks may read it
     std::mutex handle_;   // held while the handle is replaced
     std::mutex request_;  // one exchange at a time
     std::mutex mutex_;    // the fields below
@@ -721,15 +756,14 @@ private:
     std::thread keeper_;
 };
 
-template <class F>
-void Links::with(ComID com, F f) {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
-    for (Link* link : links_) {
-        if (link->com() == com) {
-            f(*link);
-            return;
-        }
-    }
+template <std::size_t I>
+void VORN_KRAVENT_CALL Slots::on_data(RegisterValues* values, ComID com) {
+    all().with(I, [&](Link& link) { link.data(*values, com); });
+}
+
+template <std::size_t I>
+void VORN_KRAVENT_CALL Slots::on_event(std::int32_t code, ComID com) {
+    all().with(I, [&](Link& link) { link.event(code, com); });
 }
 
 }  // namespace detail
