@@ -569,6 +569,7 @@ public:
     // One exchange: `ask` records the requests, `done` accepts the answer.
     template <class Ask, class Done>
     Status exchange(Ask ask, Done done, RegisterValues& answer) {
+        if (Status refused = check_open(); !refused) return refused;  // at once, not after a reconnect attempt
         std::lock_guard<std::mutex> request(request_);
         if (Status refused = check_open(); !refused) return refused;
         if (!ask(com_)) return failure(Errc::failed, "cannot record the request (" + ip_ + ")");
@@ -599,6 +600,7 @@ public:
                          std::function<void(const Sample&)> callback) {
         if (registers.empty() || period.count() <= 0 || period.count() > INT32_MAX)
             return Status{Errc::failed, "a poll needs registers and a positive period", {}, {}};
+        if (Status refused = check_open(); !refused) return refused;
         std::lock_guard<std::mutex> request(request_);
         if (Status refused = check_open(); !refused) return refused;
         {
