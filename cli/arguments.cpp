@@ -62,6 +62,8 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
             const auto counts = text ? ParseInt32(*text) : std::nullopt;
             if (!counts) return {std::nullopt, "--target expects a position in counts"};
             out.targetCounts = *counts;
+        } else if (name == "--reconnect") {
+            out.reconnect = true;
         } else if (name == "--plot") {
             const auto text = value();
             if (!text || text->empty()) return {std::nullopt, "--plot expects a file name (FILE.svg)"};
@@ -116,10 +118,11 @@ Commands:
   dump IP                           read every readable register
   write IP REGISTER=VALUE...        write registers in one request
   run IP COMMAND                    run a module command (see below)
-  poll IP REGISTER... [--period MS] [--duration S] [--plot FILE.svg]
+  poll IP REGISTER... [--period MS] [--duration S] [--plot FILE.svg] [--reconnect]
                                     poll pollable registers (default 100 ms for 10 s); a
                                     live table on a terminal, else CSV or JSON lines;
-                                    --plot also draws them over time
+                                    --plot also draws them over time; --reconnect reopens
+                                    a lost link and goes on, marking the gap
   step IP --target COUNTS [--duration S] [--period MS] --plot FILE.svg
                                     position mode, move to COUNTS, record POSITION, SPEED
                                     and DESIRED (default every 20 ms for 5 s), draw them

@@ -25,6 +25,7 @@ struct Arguments {
     std::optional<std::string> tuningRule;
     bool apply = false;  // autotune writes its gains
     bool save = false;   // and saves them in the module
+    bool reconnect = false;                    // poll: reopen a lost link and go on
 };
 
 struct ParsedArguments {

@@ -63,6 +63,24 @@ public:
         std::fflush(stdout);
     }
 
+    // Marks where the link was lost and where it came back: a line of its own in CSV
+    // ("# link lost at 1234 ms") and JSON ({"time_ms":1234,"link":"lost"}), a row of the table.
+    void Link(std::string_view state, long long timeMs) {
+        if (json_) {
+            JsonObject line;
+            line.AddNumber("time_ms", timeMs);
+            line.AddString("link", std::string(state));
+            std::printf("%s\n", line.Text().c_str());
+        } else if (live_) {
+            std::printf("\x1b[2Klink %s at %s s\n", std::string(state).c_str(),
+                        FormatReal(static_cast<float>(timeMs) / 1000.0f).c_str());
+            drawnLines_ = 0;  // the table is drawn anew below the mark
+        } else {
+            std::printf("# link %s at %lld ms\n", std::string(state).c_str(), timeMs);
+        }
+        std::fflush(stdout);
+    }
+
 private:
     static std::string Text(const RegisterValues& values, std::size_t index) {
         return ReceivedIn(values, index) ? FormatText(index, FromRecord(values, index)) : "";
@@ -101,6 +119,47 @@ void Record(PollRecording& recording, const std::vector<std::size_t>& indices, c
     recording.seconds.push_back(std::chrono::duration<double>(answer.at - recording.origin).count());
 }
 
+bool StartPolling(Session& session, const std::vector<std::size_t>& indices, int periodMs, std::string& error) {
+    for (const std::size_t index : indices) {
+        if (!RequestRead(index, true, session.com())) {
+            error = "cannot poll " + std::string(Register(index).name);
+            return false;
+        }
+    }
+    if (!Vorn_KRAVENT_RepetitiveAskSetTime(periodMs, session.com())) {
+        error = "cannot set the poll period";
+        return false;
+    }
+    if (!Vorn_KRAVENT_RepetitiveAskStart(session.com())) {
+        error = "cannot start polling";
+        return false;
+    }
+    return true;
+}
+
+constexpr std::chrono::milliseconds kFirstRetry{100};
+constexpr std::chrono::milliseconds kLongestRetry{5000};
+
+// Reopens the link and restarts the poll, retrying with back-off until `end`. The new
+// connection starts with no request: nothing of the lost one is sent again.
+enum class Reopened { kBack, kEnded, kInterrupted };
+Reopened Reopen(Session& session, const std::vector<std::size_t>& indices, int periodMs, Clock::time_point end,
+                const Reporter& report) {
+    std::int32_t ip[4];
+    if (!ParseAddress(session.address(), ip)) return Reopened::kEnded;
+    auto delay = kFirstRetry;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
+        if (left.count() <= 0) return Reopened::kEnded;
+        if (session.WaitInterrupted(std::min(delay, left))) return Reopened::kInterrupted;
+        if (Clock::now() >= end) return Reopened::kEnded;
+        std::string error;
+        if (session.Open(ip, error) && StartPolling(session, indices, periodMs, error)) return Reopened::kBack;
+        report.Note("poll: retrying " + session.address() + ": " + error);
+        delay = std::min(2 * delay, kLongestRetry);
+    }
+}
+
 }  // namespace
 
 Chart PollChart(const std::vector<std::size_t>& indices, const PollRecording& recording) {
@@ -114,13 +173,9 @@ Chart PollChart(const std::vector<std::size_t>& indices, const PollRecording& re
 }
 
 int PollAndShow(Session& session, const std::vector<std::size_t>& indices, int periodMs, double durationS,
-                const Reporter& report, PollRecording* recording) {
-    for (const std::size_t index : indices)
-        if (!RequestRead(index, true, session.com()))
-            return report.Failure("cannot poll " + std::string(Register(index).name));
-    if (!Vorn_KRAVENT_RepetitiveAskSetTime(periodMs, session.com())) return report.Failure("cannot set the poll period");
+                const Reporter& report, PollRecording* recording, bool reconnect) {
     const StopHandler onStop([&session] { session.Interrupt(); });
-    if (!Vorn_KRAVENT_RepetitiveAskStart(session.com())) return report.Failure("cannot start polling");
+    if (std::string error; !StartPolling(session, indices, periodMs, error)) return report.Failure(error);
 
     PollPrinter printer(indices, report.json());
     const bool show = recording == nullptr || !recording->quiet;
@@ -144,6 +199,18 @@ int PollAndShow(Session& session, const std::vector<std::size_t>& indices, int p
             if (recording) Record(*recording, indices, answer);
         } else if (result == Session::Wait::kInterrupted) {
             interrupted = true;
+        } else if ((result == Session::Wait::kBroken || wait == answerLimit) && reconnect) {
+            const auto lost = Clock::now();
+            if (show) printer.Link("lost", MillisecondsBetween(start, lost));
+            report.Note("poll: " + error + "; reconnecting");
+            const Reopened reopened = Reopen(session, indices, periodMs, end, report);
+            if (recording) {
+                const auto since = [&](Clock::time_point t) { return std::chrono::duration<double>(t - recording->origin).count(); };
+                recording->gaps.emplace_back(since(lost), since(Clock::now()));
+            }
+            if (reopened == Reopened::kInterrupted) interrupted = true;
+            if (reopened != Reopened::kBack) break;
+            if (show) printer.Link("back", MillisecondsBetween(start, Clock::now()));
         } else if (result == Session::Wait::kBroken || wait == answerLimit) {
             status = report.Failure(error);
             break;
@@ -162,7 +229,8 @@ int PollAndShow(Session& session, const std::vector<std::size_t>& indices, int p
 
 int CommandPoll(const Arguments& args, const Reporter& report) {
     if (args.operands.size() < 2)
-        return report.Usage("usage: kravent poll IP REGISTER... [--period MS] [--duration S] [--plot FILE.svg]");
+        return report.Usage(
+            "usage: kravent poll IP REGISTER... [--period MS] [--duration S] [--plot FILE.svg] [--reconnect]");
     std::vector<std::size_t> indices;
     std::string error;
     if (!ResolveRegisters({args.operands.begin() + 1, args.operands.end()}, RegisterUse::kPoll, indices, error))
@@ -171,12 +239,22 @@ int CommandPoll(const Arguments& args, const Reporter& report) {
     if (const int status = OpenSession(session, args.operands[0], report)) return status;
     PollRecording recording;
     const int status = PollAndShow(session, indices, args.periodMs.value_or(kDefaultPollPeriodMs),
-                                   args.durationS.value_or(kDefaultPollDurationS), report, args.plotPath ? &recording : nullptr);
+                                   args.durationS.value_or(kDefaultPollDurationS), report,
+                                   args.plotPath ? &recording : nullptr, args.reconnect);
     if (!args.plotPath || recording.seconds.empty()) return status;
     Chart chart = PollChart(indices, recording);
     chart.title = "Poll of " + session.address();
     chart.notes.push_back(std::to_string(recording.seconds.size()) + " answers, asked every " +
                           std::to_string(args.periodMs.value_or(kDefaultPollPeriodMs)) + " ms");
+    if (!recording.gaps.empty()) {
+        std::string gaps = "link lost " + std::to_string(recording.gaps.size()) + " times:";
+        for (const auto& [from, to] : recording.gaps) {
+            char span[64];
+            std::snprintf(span, sizeof span, "%s %.2f-%.2f s", gaps.back() == ':' ? "" : ",", from, to);
+            gaps += span;
+        }
+        chart.notes.push_back(gaps);
+    }
     if (!WriteSvg(chart, *args.plotPath, error)) return report.Failure(error);
     report.Note("chart written to " + *args.plotPath);
     return status;

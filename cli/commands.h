@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/arguments.h"
@@ -43,9 +44,12 @@ struct PollRecording {
     bool quiet = false;  // no line per answer, no summary
     std::vector<double> seconds;
     std::vector<std::vector<double>> values;  // one list per polled register
+    std::vector<std::pair<double, double>> gaps;  // seconds after `origin` the link was down (--reconnect)
 };
+// With `reconnect`, a lost link is reopened (after 100 ms, then twice as long each time up
+// to 5 s) and the poll goes on; the output marks the gap.
 int PollAndShow(Session& session, const std::vector<std::size_t>& indices, int periodMs, double durationS,
-                const Reporter& report, PollRecording* recording = nullptr);
+                const Reporter& report, PollRecording* recording = nullptr, bool reconnect = false);
 // The chart of a recording: one line per polled register, in its unit.
 Chart PollChart(const std::vector<std::size_t>& indices, const PollRecording& recording);
 // Puts the module in position mode, moves it to `target` and records it for `durationS`;

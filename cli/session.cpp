@@ -110,6 +110,11 @@ void Session::Interrupt() {
     changed_.Notify();
 }
 
+bool Session::WaitInterrupted(std::chrono::milliseconds limit) {
+    std::unique_lock lock(mutex_);
+    return changed_.Wait(lock, limit, [&] { return interrupted_; });
+}
+
 void Session::Close() {
     if (com_) Vorn_KRAVENT_CloseConnection(&com_);  // calls Com_Event 0 on this thread
     g_active.store(nullptr);

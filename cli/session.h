@@ -51,6 +51,8 @@ public:
     void Close();
     // Ends the wait of NextAnswer now and every later one at once (from any thread).
     void Interrupt();
+    // Waits `limit` unless interrupted; true when interrupted.
+    bool WaitInterrupted(std::chrono::milliseconds limit);
 
     ComID com() const { return com_; }
     const std::string& address() const { return address_; }

@@ -78,10 +78,8 @@ void CEthernetCom::RaiseEvent(std::int32_t state) {
 }
 
 void CEthernetCom::ClientSocketRead() {
-    const std::int32_t announced = std::min(ClientSocket->ReceiveLength(), kReceiveBufferSize);
-    if (announced <= 0) return;
-    // What was really read is handed on, not what the socket announced.
-    const std::int32_t count = ClientSocket->ReceiveBuf(ReceiveBuffer, announced);
+    // What is readable now, up to the buffer's size, without asking first how much.
+    const std::int32_t count = ClientSocket->ReceiveBuf(ReceiveBuffer, kReceiveBufferSize);
     if (count > 0 && Callbacks.data != nullptr) Callbacks.data(Callbacks.user, ReceiveBuffer, count, this);
 }
 

@@ -88,3 +88,10 @@ def tcp_failure_error(ip: str, what: str) -> "KraventConnectionError":
     return KraventConnectionError(
         f"TCP 8010 at {ip} refused or did not connect (the connection {what}). The module answered on UDP 7010: "
         "check that it accepts a connection (it may hold another host's) and try again")
+
+
+class KraventConnectionLost(KraventConnectionError):
+    """The link failed while a request waited for its answer, or before it was sent.
+
+    The request is never sent again by itself: after a reconnect the module may be in
+    another state, and only the caller can tell whether the request still applies."""

@@ -2,7 +2,9 @@
 
 from __future__ import annotations
 
+import contextlib
 import ctypes
+import enum
 import ipaddress
 import queue
 import threading
@@ -13,8 +15,8 @@ from ._autotune import AutotuneResult, run_autotune
 from ._library import DataCallback, EventCallback, library
 from ._log import LogWatch, log_path
 from ._records import RegisterValues, field_values
-from .errors import (KraventConnectionError, KraventError, KraventTimeoutError, no_route_error, open_refused_error,
-                     route_source, tcp_failure_error)
+from .errors import (KraventConnectionError, KraventConnectionLost, KraventError, KraventTimeoutError,
+                     no_route_error, open_refused_error, route_source, tcp_failure_error)
 from .registers import COMMANDS, RESET_WARNINGS, Access, Register, check_value, from_host, readable, register
 
 CONNECTED, ERROR = 1, 2  # Com_Event values; 0 is "disconnected"
@@ -31,10 +33,27 @@ def _refuse_in_callback(what: str) -> None:
 
 
 class Sample(NamedTuple):
-    """One answer of a poll: ``time`` is ``time.monotonic()`` at its arrival."""
+    """One answer of a poll: ``time`` is ``time.monotonic()`` at its arrival, ``seq``
+    counts the module's poll answers from 1 (across reconnects). A period that brought
+    no answer shows as a step in ``time`` of several periods between consecutive ``seq``."""
 
     time: float
     values: Dict[str, Any]
+    seq: int = 0
+
+
+class LinkState(str, enum.Enum):
+    """The link of a module: ``connected`` at the open, ``lost`` when the module closed it
+    or the network failed, ``retrying`` before each attempt to reopen, ``back`` once
+    reopened. Compares equal to its text: ``m.link_state == "back"``."""
+
+    CONNECTED = "connected"
+    LOST = "lost"
+    RETRYING = "retrying"
+    BACK = "back"
+
+    def __str__(self) -> str:
+        return self.value
 
 
 def _flag(record: RegisterValues, reg: Register, kind: str) -> bool:
@@ -71,12 +90,36 @@ class Module:
     :meth:`command` and :meth:`poll` of any module, and opening a module, raise
     ``RuntimeError`` at once: what they would wait for is delivered by the thread that
     runs the callback.
+
+    With ``reconnect=True`` a link that the module closed or the network broke is opened
+    again, first after ``reconnect_delay`` seconds, then after twice as long each time up
+    to ``reconnect_delay_max``, until it is back or :meth:`close` is called. The polling
+    that ran resumes by itself. A read, write or command that waited for its answer when
+    the link failed, or that is called while it is down, raises
+    :class:`KraventConnectionLost` and is never sent again by itself. Each change of
+    :attr:`link_state` (:class:`LinkState`) is handed to ``on_state``: ``connected`` on the
+    opening thread, the others on a thread of the module's own (without ``reconnect``,
+    ``lost`` comes on the library's thread).
     """
 
-    def __init__(self, ip: str, timeout: float = 5.0, on_event: Optional[Callable[[int], None]] = None) -> None:
+    def __init__(self, ip: str, timeout: float = 5.0, on_event: Optional[Callable[[int], None]] = None, *,
+                 reconnect: bool = False, reconnect_delay: float = 0.1, reconnect_delay_max: float = 5.0,
+                 on_state: Optional[Callable[[LinkState], None]] = None) -> None:
         _refuse_in_callback("Module")  # the connected event comes on the callbacks' thread
         self.ip = str(ipaddress.IPv4Address(ip))
         self.timeout = timeout
+        if reconnect and not 0 < reconnect_delay <= reconnect_delay_max:
+            raise ValueError("reconnect delays must satisfy 0 < reconnect_delay <= reconnect_delay_max")
+        self.reconnect = reconnect
+        self.reconnect_delay, self.reconnect_delay_max = reconnect_delay, reconnect_delay_max
+        self.link_state = LinkState.CONNECTED
+        self._on_state = on_state
+        self._up = False  # once the first open has succeeded
+        self._lost = False  # set on the library's thread, cleared once reopened
+        self._link = threading.Lock()  # held while the connection handle is replaced or closed
+        self._supervisor: Optional[threading.Thread] = None
+        self._poll_period = 0
+        self._seq = 0
         self.callback_errors: List[BaseException] = []  # the first CALLBACK_ERRORS_KEPT
         self.callback_error_count = 0
         self._errors = threading.Lock()
@@ -95,27 +138,43 @@ class Module:
         # Kept for as long as the library may call them.
         self._data_callback = DataCallback(self._on_data)
         self._event_callback = EventCallback(self._on_com_event)
-        self._open()
+        failure = self._connect()
+        if failure is not None:
+            self._close_now()
+            raise failure
+        self._set_state(LinkState.CONNECTED)
+        if reconnect:
+            self._supervisor = threading.Thread(target=self._keep_link, name=f"kravent-link {self.ip}", daemon=True)
+            self._supervisor.start()
 
     # -- opening and closing ----------------------------------------------------------
 
-    def _open(self) -> None:
+    def _connect(self) -> Optional[KraventConnectionError]:
+        """Opens the connection (closing the one the handle held); the failure, if any."""
         address = (ctypes.c_int32 * 4)(*ipaddress.IPv4Address(self.ip).packed)
         source = route_source(self.ip)
         if source is None:
-            raise no_route_error(self.ip)
+            return no_route_error(self.ip)
         watch = self._watch()
-        opened = self._library.Vorn_KRAVENT_OpenConnection_MAINPORT(
-            address, self._data_callback, self._event_callback, ctypes.byref(self._com))
+        with self._link:
+            if self._closing:
+                return KraventConnectionError(f"the connection to {self.ip} is closed")
+            # Closed first, so that its disconnected event cannot pass for the new one's.
+            self._library.Vorn_KRAVENT_CloseConnection(ctypes.byref(self._com))
+            with self._changed:
+                self._event = None
+            opened = self._library.Vorn_KRAVENT_OpenConnection_MAINPORT(
+                address, self._data_callback, self._event_callback, ctypes.byref(self._com))
         if not opened:
             last = self._library.last_error()
-            raise open_refused_error(self.ip, last, watch.cause(last, self.ip), source)
+            return open_refused_error(self.ip, last, watch.cause(last, self.ip), source)
         with self._changed:
-            self._changed.wait_for(lambda: self._event is not None, self.timeout)
+            self._changed.wait_for(lambda: self._event is not None or self._closing, self.timeout)
             event = self._event
+            self._up = self._up or event == CONNECTED  # a later loss counts from here
         if event != CONNECTED:
-            self._close_now()
-            raise tcp_failure_error(self.ip, "timed out" if event is None else "failed")
+            return tcp_failure_error(self.ip, "timed out" if event is None else "failed")
+        return None
 
     @property
     def closed(self) -> bool:
@@ -142,10 +201,11 @@ class Module:
             self._close_now()
 
     def _close_now(self) -> None:
-        self._closing = True
         with self._changed:
+            self._closing = True
             self._changed.notify_all()
-        self._library.Vorn_KRAVENT_CloseConnection(ctypes.byref(self._com))
+        with self._link:
+            self._library.Vorn_KRAVENT_CloseConnection(ctypes.byref(self._com))
 
     def __del__(self) -> None:
         # The library must not keep calling callbacks that are being freed.
@@ -164,8 +224,7 @@ class Module:
         """Reads registers once: ``{"VOLTAGE": 24.0, "POSITION": 0}``."""
         _refuse_in_callback("read")
         regs = [readable(name) for name in names]
-        with self._request:
-            self._check_open()
+        with self._open_request():
             for reg in regs:
                 read = getattr(self._library, f"Vorn_KRAVENT_Read_{reg.name}")
                 self._require(read(False, self._com) if reg.pollable else read(self._com), f"read {reg.name}")
@@ -188,8 +247,7 @@ class Module:
             checked.append((reg, check_value(reg, value)))
         if not checked:
             return
-        with self._request:
-            self._check_open()
+        with self._open_request():
             for reg, value in checked:
                 self._require(self._call_write(reg, value), f"write {reg.name}")
             self._exchange(lambda rec: all(_flag(rec, r, "Written") for r, _ in checked), timeout)
@@ -202,8 +260,7 @@ class Module:
             raise ValueError(f"no command {name!r}; the commands are {', '.join(COMMANDS)}")
         reg = register("WARNINGS" if name == RESET_WARNINGS else name)
         function = "Vorn_KRAVENT_Reset_WARNINGS" if name == RESET_WARNINGS else f"Vorn_KRAVENT_Write_{name}"
-        with self._request:
-            self._check_open()
+        with self._open_request():
             self._require(getattr(self._library, function)(self._com), name)
             self._exchange(lambda rec: _flag(rec, reg, "Written"), timeout)
 
@@ -236,7 +293,10 @@ class Module:
         if not answered:
             waited = self.timeout if timeout is None else timeout
             raise self._error(KraventTimeoutError, f"no answer from {self.ip} within {waited:g} s", watch)
-        raise KraventConnectionError(f"the connection to {self.ip} is closed")
+        if self._closing:
+            raise KraventConnectionError(f"the connection to {self.ip} is closed")
+        raise KraventConnectionLost(f"the connection to {self.ip} was lost before the answer came; "
+                                    "the request is not sent again")
 
     # -- polling ----------------------------------------------------------------------
 
@@ -254,23 +314,26 @@ class Module:
         regs = [readable(name, pollable=True) for name in registers]
         if isinstance(period_ms, bool) or not isinstance(period_ms, int) or period_ms <= 0:
             raise ValueError(f"period_ms must be a positive int, not {period_ms!r}")
-        with self._request:
-            self._check_open()
-            self._require(self._library.Vorn_KRAVENT_RepetitiveAskReset(self._com), "reset the poll")
+        with self._open_request():
             with self._changed:
-                self._poll_registers, self._poll_callback = regs, callback
-            for reg in regs:
-                self._require(getattr(self._library, f"Vorn_KRAVENT_Read_{reg.name}")(True, self._com), "poll")
-            self._require(self._library.Vorn_KRAVENT_RepetitiveAskSetTime(period_ms, self._com), "set the period")
-            self._require(self._library.Vorn_KRAVENT_RepetitiveAskStart(self._com), "start the poll")
+                self._poll_registers, self._poll_callback, self._poll_period = regs, callback, period_ms
+            self._start_polling_now()
+
+    def _start_polling_now(self) -> None:
+        regs, period_ms = self._poll_registers, self._poll_period
+        self._require(self._library.Vorn_KRAVENT_RepetitiveAskReset(self._com), "reset the poll")
+        for reg in regs:
+            self._require(getattr(self._library, f"Vorn_KRAVENT_Read_{reg.name}")(True, self._com), "poll")
+        self._require(self._library.Vorn_KRAVENT_RepetitiveAskSetTime(period_ms, self._com), "set the period")
+        self._require(self._library.Vorn_KRAVENT_RepetitiveAskStart(self._com), "start the poll")
 
     def stop_polling(self) -> None:
         """Stops the poll; no callback of it starts after this returns (one running may finish)."""
         with self._request:
-            if not self._closing:
-                self._library.Vorn_KRAVENT_RepetitiveAskReset(self._com)
             with self._changed:
                 self._poll_callback, self._poll_registers = None, []
+            if not self._closing and not self._lost:
+                self._library.Vorn_KRAVENT_RepetitiveAskReset(self._com)
 
     def poll(self, registers: Iterable[str], period_ms: int = 100,
              duration: Optional[float] = None) -> Iterator[Sample]:
@@ -290,7 +353,8 @@ class Module:
                 try:
                     yield samples.get(timeout=wait)
                 except queue.Empty:
-                    self._check_open()
+                    if self._closing or not self.reconnect:
+                        self._check_open()  # with reconnect, the poll outlives a lost link
         finally:
             self.stop_polling()
 
@@ -310,22 +374,87 @@ class Module:
                     self._changed.notify_all()
                 callback = None if self._closing else self._poll_callback
                 regs = self._poll_registers
-            if callback is not None:
-                sample = Sample(arrived, _decode(record, regs))
-                if sample.values:
-                    self._run_user(callback, sample)
+                values = _decode(record, regs) if callback is not None else {}
+                if values:
+                    self._seq += 1
+                    sample = Sample(arrived, values, self._seq)
+            if values:
+                self._run_user(callback, sample)
         except BaseException as error:  # nothing may unwind into the library
             self._keep(error)
 
     def _on_com_event(self, event: int, com: Any) -> None:
         try:
             with self._changed:
+                if self._com.value is not None and com != self._com.value:
+                    return  # the connection that a reconnect replaced
                 self._event = event
+                lost = event != CONNECTED and self._up and not self._closing and not self._lost
+                if lost:
+                    self._lost = True
                 self._changed.notify_all()
             if self._on_event is not None and not self._closing:
                 self._run_user(self._on_event, event)
+            if lost and not self.reconnect:  # with reconnect, the link's thread reports it
+                self.link_state = LinkState.LOST
+                if self._on_state is not None:
+                    self._run_user(self._on_state, LinkState.LOST)
         except BaseException as error:
             self._keep(error)
+
+    # -- keeping the link ---------------------------------------------------------------
+
+    def wait_for_link(self, timeout: Optional[float] = None) -> bool:
+        """Waits until the link is up (at once when it is); False after ``timeout`` or a close."""
+        _refuse_in_callback("wait_for_link")
+        with self._changed:
+            self._changed.wait_for(lambda: not self._lost or self._closing, timeout)
+            return not self._lost and not self._closing
+
+
+    def _keep_link(self) -> None:
+        """The reconnect loop, on a thread of its own for the module's life."""
+        while True:
+            with self._changed:
+                self._changed.wait_for(lambda: self._lost or self._closing)
+                if self._closing:
+                    return
+            self._set_state(LinkState.LOST)
+            delay = self.reconnect_delay
+            while True:
+                with self._changed:
+                    if self._changed.wait_for(lambda: self._closing, delay):
+                        return
+                self._set_state(LinkState.RETRYING)
+                # The new connection starts with no request: the dead one's go with it.
+                with self._request:
+                    back = self._connect() is None and self._resume_polling()
+                if back:
+                    with self._changed:
+                        back = self._event == CONNECTED  # not lost again meanwhile
+                        self._lost = not back
+                        self._changed.notify_all()
+                    if back:
+                        break
+                delay = min(2 * delay, self.reconnect_delay_max)
+            self._set_state(LinkState.BACK)
+
+    def _resume_polling(self) -> bool:
+        if not self._poll_registers:
+            return True
+        try:
+            self._start_polling_now()
+            return True
+        except KraventError:
+            return False
+
+    def _set_state(self, state: LinkState) -> None:
+        self.link_state = state
+        if self._on_state is not None and not self._closing:
+            try:
+                self._on_state(state)
+            except BaseException as error:
+                self._keep(error)
 
     def _run_user(self, callback: Callable[[Any], None], argument: Any) -> None:
         self._in_callback.active = True
@@ -351,11 +480,20 @@ class Module:
         """The connection state: 0 not connected, 1 connected, 2 error, 3 connecting, 4 closing."""
         return 0 if self._closing else int(self._library.Vorn_KRAVENT_GetStateCommunication(self._com))
 
+    @contextlib.contextmanager
+    def _open_request(self) -> Iterator[None]:
+        """The connection's one request slot, on an open link."""
+        self._check_open()  # at once while the link is down, not after a reconnect attempt
+        with self._request:
+            self._check_open()
+            yield
+
     def _check_open(self) -> None:
         if self._closing:
             raise KraventConnectionError(f"the connection to {self.ip} is closed")
-        if self._event != CONNECTED:
-            raise KraventConnectionError(f"the connection to {self.ip} is lost (event {self._event})")
+        if self._lost or self._event != CONNECTED:
+            again = "; reconnecting" if self.reconnect else ""
+            raise KraventConnectionLost(f"the connection to {self.ip} is lost (event {self._event}){again}")
 
     def _watch(self) -> LogWatch:
         return LogWatch(log_path(self._library.path()))

@@ -2,6 +2,7 @@
 kravent-sim as the module, so scans and fixed ports touch nothing outside it."""
 
 import ctypes
+import importlib.metadata
 import os
 import select
 import subprocess
@@ -10,6 +11,10 @@ import time
 from pathlib import Path
 
 import pytest
+
+# The package's own fixtures; an installed wheel registers them through its entry point.
+if "kravent.testing" not in {e.value for e in importlib.metadata.entry_points(group="pytest11")}:
+    pytest_plugins = ["kravent.testing"]
 
 SOURCE = Path(__file__).resolve().parents[2]
 SIMULATOR = os.environ.get("KRAVENT_SIM", str(SOURCE / "build" / "sim" / "kravent-sim"))

@@ -21,29 +21,30 @@ def test_scan_lists_the_module_with_its_identity(simulator):
     assert kravent.version() == "Vorn-KRAVENT_DLLInterface_v1.00.00_140807"
 
 
-def test_read_gives_each_register_in_its_python_form(simulator):
-    homing = 5 << 20 | 4 << 16 | 3 << 12 | 2 << 8 | 1 << 7 | 1
-    simulator("--bind", LOCAL, "--name", "AXIS-1", "--set", "KP=2.5", "--set", "INPUTMIN=-40",
-              "--set", "OPTIONS=0x28", "--set", f"HOMINGOPTIONS={homing}", "--mask", "255.255.0.0")
-    with kravent.Module(LOCAL) as m:
+HOMING = 5 << 20 | 4 << 16 | 3 << 12 | 2 << 8 | 1 << 7 | 1
+
+
+@pytest.mark.kravent_sim("--name", "AXIS-1", "--set", "KP=2.5", "--set", "INPUTMIN=-40",
+                         "--set", "OPTIONS=0x28", "--set", f"HOMINGOPTIONS={HOMING}", "--mask", "255.255.0.0")
+def test_read_gives_each_register_in_its_python_form(kravent_module):
+    with kravent.Module(kravent_module.ip) as m:
         values = m.read("TYPE", "VOLTAGE", "POSITION", "INPUTMIN", "KP", "MODULENAME", "IPADDRESS", "SUBNETMASK",
                         "ETHERNETMAC", "OPTIONS", "WARNINGS", "HOMINGOPTIONS")
     # The motor model moves VOLTAGE and POSITION: their forms only.
     assert isinstance(values.pop("VOLTAGE"), float) and isinstance(values.pop("POSITION"), int)
     assert values == {
         "TYPE": Halves(2, 2), "INPUTMIN": -40, "KP": 2.5, "MODULENAME": "AXIS-1",
-        "IPADDRESS": ipaddress.IPv4Address(LOCAL), "SUBNETMASK": ipaddress.IPv4Address("255.255.0.0"),
+        "IPADDRESS": ipaddress.IPv4Address(kravent_module.ip), "SUBNETMASK": ipaddress.IPv4Address("255.255.0.0"),
         "ETHERNETMAC": "02:4b:52:00:00:01", "OPTIONS": Options.BIT3 | Options.BIT5, "WARNINGS": Warnings(0),
         "HOMINGOPTIONS": HomingOptions(1, True, 2, 3, 4, 5),
     }
     assert str(values["TYPE"]) == "2.2"
 
 
-def test_write_then_read_back_and_nothing_sent_when_a_value_is_out_of_range(simulator):
-    simulator("--bind", LOCAL)
+def test_write_then_read_back_and_nothing_sent_when_a_value_is_out_of_range(kravent_module):
     written = dict(KP=1.5, INPUT=2000, TCPTIMEOUT=255, MODULENAME="AXIS-2", OPTIONS=Options.BIT0 | Options.BIT31,
                    HOMINGOPTIONS=HomingOptions(15, False, 0, 1, 2, 3), SUBNETMASK="255.255.255.0")
-    with kravent.Module(LOCAL) as m:
+    with kravent.Module(kravent_module.ip) as m:
         ki = m.read("KI")
         m.write(**written)
         assert m.read(*written) == {k: ipaddress.IPv4Address(v) if k == "SUBNETMASK" else v
@@ -61,13 +62,13 @@ def test_write_then_read_back_and_nothing_sent_when_a_value_is_out_of_range(simu
         assert m.read("KI") == ki
 
 
-def test_poll_every_10_ms_gives_timestamped_samples(simulator):
-    simulator("--bind", LOCAL)
-    with kravent.Module(LOCAL) as m:
+def test_poll_every_10_ms_gives_timestamped_counted_samples(kravent_module):
+    with kravent.Module(kravent_module.ip) as m:
         samples = m.poll_to_list(["POSITION", "SPEED"], period_ms=10, duration=2.0)
     times = [s.time for s in samples]
     assert all(set(s.values) == {"POSITION", "SPEED"} for s in samples)
     assert times == sorted(times)
+    assert [s.seq for s in samples] == list(range(1, len(samples) + 1))
     # 200 ticks in 2 s; the bounds leave room for a loaded machine (exact timing: bench/).
     assert 50 <= len(samples) <= 210
     assert 0.004 <= statistics.median(b - a for a, b in zip(times, times[1:])) <= 0.03
@@ -75,15 +76,15 @@ def test_poll_every_10_ms_gives_timestamped_samples(simulator):
 
 @pytest.mark.parametrize("option, cause, says", [
     (("--type", "2.3"), "This module is not compatible with this DLL\t(MakeInitialTYPETest)",
-     f"a module answered at {LOCAL} but is of another type"),
+     "a module answered at {ip} but is of another type"),
     (("--silent",), "Address IP not found on the network\t(MakeInitialTYPETest)",
-     f"nothing answered the module test on UDP 7010 at {LOCAL} in time: run `kravent scan`"),
+     "nothing answered the module test on UDP 7010 at {ip} in time: run `kravent scan`"),
 ])
-def test_open_fails_with_what_to_try_and_the_library_words_in_its_fields(simulator, option, cause, says):
-    simulator("--bind", LOCAL, *option)
+def test_open_fails_with_what_to_try_and_the_library_words_in_its_fields(kravent_simulator, option, cause, says):
+    module = kravent_simulator(*option)
     with pytest.raises(KraventConnectionError) as failure:
-        kravent.Module(LOCAL)
-    assert str(failure.value).startswith(says)
+        kravent.Module(module.ip)
+    assert str(failure.value).startswith(says.format(ip=module.ip))
     assert "MakeInitialTYPETest" not in str(failure.value)
     assert failure.value.last_error == "Initial Test failed\t(Vorn_KRAVENT_OpenConnection_MAINPORT)"
     assert failure.value.cause == cause
@@ -97,8 +98,7 @@ def test_open_without_a_route_sends_nothing_and_says_so():
     assert failure.value.last_error == "" and failure.value.cause is None
 
 
-def test_a_callback_may_raise_and_may_close_its_module(simulator):
-    simulator("--bind", LOCAL)
+def test_a_callback_may_raise_and_may_close_its_module(kravent_module):
     closed = threading.Event()
     calls = []
 
@@ -109,7 +109,7 @@ def test_a_callback_may_raise_and_may_close_its_module(simulator):
         m.close()
         closed.set()
 
-    with kravent.Module(LOCAL) as m:
+    with kravent.Module(kravent_module.ip) as m:
         m.start_polling(["POSITION"], 1, callback)
         assert closed.wait(10)
         assert m.closed

@@ -169,6 +169,26 @@ TEST_F(CliToolLoopback, PollForOneSecondGivesALinePerAnswer) {
     }
 }
 
+TEST(CliToolReconnect, PollReopensALinkTheModuleClosesAndMarksTheGap) {
+    ASSERT_TRUE(InPrivateNetns()) << "runs only in a namespace of its own";
+    sim::ModuleSettings settings;
+    settings.bindAddress = "127.0.0.1";
+    settings.faults.closeAfterExchanges = 4;  // every connection ends after four answers
+    sim::ModuleSimulator module(settings);
+    ASSERT_TRUE(module.Start()) << module.LastError();
+    const ToolRun run = RunTool({"poll", "127.0.0.1", "POSITION", "--json", "--period", "50", "--duration", "1.5",
+                                 "--reconnect"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::string marks;  // l(ost), b(ack) and a(nswer), in order
+    for (const std::string& line : Lines(run.out))
+        marks += Contains(line, "\"link\":\"lost\"") ? 'l' : Contains(line, "\"link\":\"back\"") ? 'b' : 'a';
+    EXPECT_TRUE(Contains(marks, "alba")) << run.out;
+    EXPECT_EQ(marks.find("ll"), std::string::npos) << run.out;
+
+    const ToolRun without = RunTool({"poll", "127.0.0.1", "POSITION", "--period", "50", "--duration", "1.5"});
+    EXPECT_EQ(without.status, 1) << "without --reconnect a closed link ends the poll: " << without.out;
+}
+
 TEST_F(CliToolLoopback, TheCExampleReadsAndPolls) {
     const ToolRun run = RunCaptured(KRAVENT_EXAMPLE_PATH, {"127.0.0.1"});
     ASSERT_EQ(run.status, 0) << run.err << run.out;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The installed tree as an outside project sees it: installs the build into a temporary
 # prefix, builds examples/read_voltage.c against it once through find_package and once
-# through pkg-config, runs both, the installed tool and the Python package (installed
+# through pkg-config, examples/read_voltage.cpp (kravent.hpp) through find_package, runs both, the installed tool and the Python package (installed
 # with pip into a virtual environment) against the installed simulator.
 #   install_test.sh BUILD_DIR SOURCE_DIR PYTHON      (in a private network namespace)
 set -euo pipefail
@@ -41,15 +41,19 @@ read -r -t 10 -u "${sim[0]}" ready && [ "$ready" = ready ]
 mkdir "$work/consumer"
 cat > "$work/consumer/CMakeLists.txt" <<CMAKE
 cmake_minimum_required(VERSION 3.20)
-project(consumer C)
+project(consumer C CXX)
 find_package(VornKRAVENT 1.0 REQUIRED)
 find_package(Threads REQUIRED)
 add_executable(read_voltage $source/examples/read_voltage.c)
 target_link_libraries(read_voltage PRIVATE VornKRAVENT::VornKRAVENT Threads::Threads)
+add_executable(read_voltage_cpp $source/examples/read_voltage.cpp)
+set_target_properties(read_voltage_cpp PROPERTIES CXX_STANDARD 17 CXX_STANDARD_REQUIRED ON)
+target_link_libraries(read_voltage_cpp PRIVATE VornKRAVENT::VornKRAVENT Threads::Threads)
 CMAKE
 cmake -S "$work/consumer" -B "$work/consumer/build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" > /dev/null
 cmake --build "$work/consumer/build" > /dev/null
 expect "name INSTALLED" "$work/consumer/build/read_voltage" 127.0.0.1
+expect "name INSTALLED" "$work/consumer/build/read_voltage_cpp" 127.0.0.1
 
 # pkg-config
 export PKG_CONFIG_PATH=$libdir/pkgconfig
