@@ -3,7 +3,7 @@ and kravent-sim beside them, so that ``pip install`` of the one file needs no in
 no compiler and no path variable. Only the standard library is used: a fresh virtual
 environment has no ``wheel`` package to build with.
 
-    python3 build_wheel.py --library LIB --simulator SIM --out DIR
+    python3 build_wheel.py --library LIB --simulator SIM --tool KRAVENT --out DIR
 """
 
 from __future__ import annotations
@@ -83,7 +83,7 @@ def binary(path: Path, strip: Optional[str]) -> bytes:
         return copy.read_bytes()
 
 
-def contents(library: Path, simulator: Path, strip: Optional[str]) -> List[Tuple[str, bytes, bool]]:
+def contents(library: Path, simulator: Path, tool: Path, strip: Optional[str]) -> List[Tuple[str, bytes, bool]]:
     """(name in the wheel, bytes, executable) of every packaged file."""
     files = []
     for source in sorted((HERE / PACKAGE).iterdir()):
@@ -92,13 +92,15 @@ def contents(library: Path, simulator: Path, strip: Optional[str]) -> List[Tuple
     # The loader looks beside the package for the library under its soname.
     files.append((f"{PACKAGE}/libVorn-KRAVENT_DLLInterface.so.1", binary(library, strip), False))
     files.append((f"{PACKAGE}/bin/kravent-sim", binary(simulator, strip), True))
+    # Module.autotune runs the tool's experiment.
+    files.append((f"{PACKAGE}/bin/kravent", binary(tool, strip), True))
     return files
 
 
-def write_wheel(library: Path, simulator: Path, out: Path, strip: Optional[str] = None) -> Path:
+def write_wheel(library: Path, simulator: Path, tool: Path, out: Path, strip: Optional[str] = None) -> Path:
     version, tag = project_field("version"), platform_tag()
     info = f"{DISTRIBUTION}-{version}.dist-info"
-    files = contents(library, simulator, strip)
+    files = contents(library, simulator, tool, strip)
     files += [(f"{info}/METADATA", metadata(version).encode(), False),
               (f"{info}/WHEEL", wheel_file(tag).encode(), False),
               (f"{info}/entry_points.txt", entry_points().encode(), False),
@@ -131,10 +133,11 @@ def main(argv: List[str]) -> int:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--library", type=Path, required=True, help="the built shared library")
     parser.add_argument("--simulator", type=Path, required=True, help="the built kravent-sim")
+    parser.add_argument("--tool", type=Path, required=True, help="the built kravent")
     parser.add_argument("--out", type=Path, required=True, help="directory of the wheel")
     parser.add_argument("--strip", help="strip program: the wheel's binaries lose their debug information")
     args = parser.parse_args(argv)
-    print(write_wheel(args.library, args.simulator, args.out, args.strip))
+    print(write_wheel(args.library, args.simulator, args.tool, args.out, args.strip))
     return 0
 
 

@@ -4,7 +4,8 @@ The experiment, its safety stops, the identification of the motor and the design
 gains are those of the ``kravent`` tool's ``autotune`` command, which this runs on a
 connection of its own and reads back as JSON: there is one method, not a copy of it.
 The tool is looked up through ``KRAVENT_TOOL`` (a file path), then beside the library
-(the Windows package), in the ``bin`` folder of the library's install prefix, in the
+(the Windows package), in the package's ``bin`` folder (the wheel), in the ``bin``
+folder of the library's install prefix, in the
 build tree's ``cli`` folder, and on ``PATH``.
 """
 
@@ -60,7 +61,7 @@ def find_tool() -> str:
     loaded = library().path()
     if loaded:
         here = Path(loaded).resolve().parent
-        candidates += [here / _TOOL, here.parent / "bin" / _TOOL, here.parent.parent / "bin" / _TOOL,
+        candidates += [here / _TOOL, here / "bin" / _TOOL, here.parent / "bin" / _TOOL, here.parent.parent / "bin" / _TOOL,
                        here.parent / "cli" / _TOOL]
     for candidate in candidates:
         if candidate.is_file() and os.access(candidate, os.X_OK):
