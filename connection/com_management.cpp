@@ -82,6 +82,14 @@ void CComManagement::ReleaseToken(SenderRole who) {
     if (WithExchange([who](Exchange& e) { return e.ReleaseToken(who); })) Events_.HevSync.Set();
 }
 
+void CComManagement::OneShotWaits(bool waiting) {
+    WithExchange([waiting](Exchange& e) { e.OneShotWaits(waiting); });
+}
+
+bool CComManagement::OneShotWaiting() const {
+    return WithExchange([](Exchange& e) { return e.OneShotWaiting(); });
+}
+
 std::int32_t CComManagement::PacketCount() const {
     return WithExchange([](Exchange& e) { return e.PacketCount(); });
 }

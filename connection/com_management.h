@@ -88,6 +88,8 @@ public:
     ConnectionEvents& Events() override { return Events_; }
     void TokenTaken(SenderRole who) override;
     void ReleaseToken(SenderRole who) override;
+    void OneShotWaits(bool waiting) override;
+    bool OneShotWaiting() const override;
     bool FillPacketToSend() override;
     bool FillPacketToSendContinuous() override;
     std::int32_t PacketCount() const override;

@@ -28,7 +28,15 @@ public:
     bool AnswerOutstanding() const { return answerOutstanding_; }
 
     // ---- The token: one sender at a time packs and sends (its wait is HevSync) -----
-    void TokenTaken(SenderRole who) { token_ = who; }
+    // The one-shot sender says when it waits for the token: a poller that runs back to
+    // back (answers slower than its period) then lets it have the token instead of
+    // taking it again at once, which the event alone would let it do.
+    void OneShotWaits(bool waiting) { oneShotWaits_ = waiting; }
+    bool OneShotWaiting() const { return oneShotWaits_; }
+    void TokenTaken(SenderRole who) {
+        token_ = who;
+        if (who == SenderRole::OneShot) oneShotWaits_ = false;
+    }
     // True when `who` held the token: the caller sets HevSync.
     bool ReleaseToken(SenderRole who);
     SenderRole TokenHolder() const { return token_; }
@@ -75,6 +83,7 @@ public:
 private:
     bool answerOutstanding_ = false;
     SenderRole token_ = SenderRole::None;
+    bool oneShotWaits_ = false;
 
     std::int32_t packetCount_ = 0;
     std::int32_t packetsSent_ = 0;

@@ -35,6 +35,9 @@ public:
     // again only by the sender that held it.
     virtual void TokenTaken(SenderRole who) = 0;
     virtual void ReleaseToken(SenderRole who) = 0;
+    // The one-shot sender waits for the token, or no longer; the poller gives way to it.
+    virtual void OneShotWaits(bool waiting) = 0;
+    virtual bool OneShotWaiting() const = 0;
 
     // Pack the pending one-shot requests, or the repetitive set, into the packets of
     // the next exchange. The caller holds the token.

@@ -30,7 +30,9 @@ bool TThreadSend::RunCycle() {
     // is free, and taking it costs nothing. It is still taken, and awaited when it is
     // not free: a resume from another host thread between a test and the send would
     // otherwise let both senders fill the shared packet buffers at once.
+    connection_.OneShotWaits(true);
     const Wait sync = Await(events_.HevSync, kSenderWaitMs, messages_.sync);
+    if (sync != Wait::Signaled) connection_.OneShotWaits(false);
     if (sync == Wait::Terminated) return false;
     if (sync == Wait::Failed) {
         connection_.ReplyAbandoned();  // the flags stay set for the next trigger

@@ -76,6 +76,8 @@ void TThreadSendContinuous::Execute() {
 // gives the token back on every way out.
 TThreadSendContinuous::Cycle TThreadSendContinuous::RunCycle() {
     if (HoldIfSuspended()) return Terminated() ? Cycle::Terminated : Cycle::Restart;
+    // A host's request waits: this period's poll gives way to it.
+    if (connection_.OneShotWaiting()) return Cycle::Done;
     const Wait sync = Await(events_.HevSync, kSenderWaitMs, messages_.sync);
     if (sync == Wait::Terminated) return Cycle::Terminated;
     if (sync == Wait::Failed) return Cycle::Restart;

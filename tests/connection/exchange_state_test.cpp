@@ -192,7 +192,11 @@ TEST_F(ExchangeState, TheTokenGoesBackOnlyFromItsHolder) {
     EXPECT_EQ(exchange.TokenHolder(), SenderRole::Repetitive);
     EXPECT_TRUE(exchange.ReleaseToken(SenderRole::Repetitive));
     EXPECT_FALSE(exchange.ReleaseToken(SenderRole::Repetitive)) << "a second release sets HevSync no more";
+    // A one-shot sender that waits for the token is let through: the poller hears of it.
+    exchange.OneShotWaits(true);
+    EXPECT_TRUE(exchange.OneShotWaiting());
     exchange.TokenTaken(SenderRole::OneShot);
+    EXPECT_FALSE(exchange.OneShotWaiting()) << "it has the token";
     EXPECT_TRUE(exchange.ReleaseToken(SenderRole::OneShot));
     EXPECT_EQ(exchange.TokenHolder(), SenderRole::None);
 }

@@ -130,6 +130,26 @@ TEST_F(Polling, OneShotTriggerDuringPollingWaitsForTheTokenAndIsAnswered) {
     EXPECT_NE(LastError(), "Event HevSync Timeout reached\t(TThreadSend::Execute)");
 }
 
+// A module slower than the polling period keeps the poller running back to back: a
+// host's request still gets the token at the end of the poll under way.
+TEST_F(Polling, OneShotIsNotStarvedByAPollerRunningBackToBack) {
+    module->GetFaults().delayMs = 150;
+    ASSERT_TRUE(Vorn_KRAVENT_RepetitiveAskSetTime(20, com));
+    ASSERT_TRUE(Vorn_KRAVENT_Read_VOLTAGE(true, com));
+    ASSERT_TRUE(Vorn_KRAVENT_RepetitiveAskStart(com));
+    ASSERT_TRUE(WaitTcpFrames(2));
+    for (int i = 0; i < 3; ++i) {
+        std::atomic<bool> answered{false};
+        host.OnData([&](RegisterValues* v, ComID) {
+            if (v->KP_Written) answered = true;
+        });
+        ASSERT_TRUE(Vorn_KRAVENT_Write_KP(1.5f, com));
+        ASSERT_TRUE(Eventually([&] { return Vorn_KRAVENT_SendData_MAINPORT(com); }, 2s)) << LastError();
+        EXPECT_TRUE(Eventually([&] { return answered.load(); }, 2s)) << i;
+    }
+    EXPECT_NE(LastError(), "Event HevSync Timeout reached\t(TThreadSend::Execute)");
+}
+
 // Each sender takes its own answer on Linux: still, the host's callbacks of all
 // connections run one at a time.
 TEST_F(Polling, CallbacksOfFourConnectionsPollingAtOneMillisecondNeverOverlap) {
