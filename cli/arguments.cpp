@@ -62,6 +62,14 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
             const auto text = value();
             if (!text || text->empty()) return {std::nullopt, "--plot expects a file name (FILE.svg)"};
             out.plotPath = std::string(*text);
+        } else if (name == "--csv") {
+            const auto text = value();
+            if (!text || text->empty()) return {std::nullopt, "--csv expects a file name (FILE.csv)"};
+            out.csvPath = std::string(*text);
+        } else if (name == "--listen") {
+            const auto text = value();
+            if (!text || text->empty()) return {std::nullopt, "--listen expects ADDRESS:PORT"};
+            out.listen = std::string(*text);
         } else if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
             return {std::nullopt, "unknown option " + std::string(arg) + " (see kravent --help)"};
         } else if (out.command.empty()) {
@@ -88,11 +96,18 @@ Commands:
                                     poll pollable registers (default 100 ms for 10 s); a
                                     live table on a terminal, else CSV or JSON lines;
                                     --plot also draws them over time
-  step IP --target COUNTS [--duration S] [--period MS] --plot FILE.svg
+  step IP --target COUNTS [--duration S] [--period MS] --plot FILE.svg [--csv FILE.csv]
                                     position mode, move to COUNTS, record POSITION, SPEED
                                     and DESIRED (default every 20 ms for 5 s), draw them
-                                    and print rise time, overshoot, settling time and
-                                    final error
+                                    (--plot), write the samples (--csv; --plot may then
+                                    be left out) and print rise time, overshoot,
+                                    settling time and final error
+  tune IP [--listen ADDR:PORT] [--period MS]
+                                    the tuning page in a browser: live chart, gains and
+                                    profile, step experiments, gain sets; prints its URL
+                                    (default 127.0.0.1 on a free port, polling every
+                                    10 ms); another address than loopback needs the
+                                    token that the URL carries
   set-ip MAC IP MASK                give the module with that MAC a new address (about 5 s)
   demo                              start a simulated module on 127.0.0.1 (ports 8010 and
                                     7010) and show the tool against it; writes its step
@@ -103,6 +118,8 @@ Options:
   --json                            machine-readable output (JSON; JSON lines for poll)
   --period MS, --duration S         for poll and step
   --target COUNTS, --plot FILE.svg  for step (--plot also for poll)
+  --csv FILE.csv                    for step
+  --listen ADDR:PORT                for tune
   --help                            this text
   --version                         the library's version text
 

@@ -19,6 +19,8 @@ struct Arguments {
     std::optional<double> durationS;    // poll and step duration
     std::optional<std::int32_t> targetCounts;  // step target
     std::optional<std::string> plotPath;       // SVG chart of poll or step
+    std::optional<std::string> csvPath;        // samples of step
+    std::optional<std::string> listen;         // ADDRESS:PORT of tune's page
 };
 
 struct ParsedArguments {

@@ -21,7 +21,7 @@ struct Subcommand {
 constexpr Subcommand kSubcommands[] = {
     {"scan", CommandScan}, {"info", CommandInfo}, {"read", CommandRead},     {"dump", CommandDump},
     {"write", CommandWrite}, {"run", CommandRun}, {"poll", CommandPoll},     {"set-ip", CommandSetIp},
-    {"step", CommandStep}, {"demo", CommandDemo},
+    {"step", CommandStep}, {"tune", CommandTune},     {"demo", CommandDemo},
 };
 
 }  // namespace
