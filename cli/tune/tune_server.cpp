@@ -96,6 +96,13 @@ std::map<std::string, std::string> TypedValues(const nlohmann::json& values) {
     return typed;
 }
 
+void Refuse(httplib::Response& response, const ApiError& error) {
+    response.status = error.status;
+    nlohmann::json body{{"error", error.what()}};
+    if (!error.errors.is_null()) body["errors"] = error.errors;
+    response.set_content(body.dump(), "application/json");
+}
+
 bool HostIsLoopback(const std::string& host) {
     const std::string name = host.substr(0, host.rfind(':') == std::string::npos || host.back() == ']' ? host.size() : host.rfind(':'));
     return name == "localhost" || name == "[::1]" || IsLoopbackAddress(name);
@@ -155,8 +162,7 @@ void TuneServer::Get(const std::string& path, Handler handler) {
         try {
             response.set_content(handler(input).dump(), "application/json");
         } catch (const ApiError& e) {
-            response.status = e.status;
-            response.set_content(nlohmann::json{{"error", e.what()}}.dump(), "application/json");
+            Refuse(response, e);
         }
     });
 }
@@ -172,8 +178,7 @@ void TuneServer::Post(const std::string& path, Handler handler) {
             response.status = 400;
             response.set_content(nlohmann::json{{"error", std::string("not JSON: ") + e.what()}}.dump(), "application/json");
         } catch (const ApiError& e) {
-            response.status = e.status;
-            response.set_content(nlohmann::json{{"error", e.what()}}.dump(), "application/json");
+            Refuse(response, e);
         }
     });
 }
@@ -226,7 +231,7 @@ void TuneServer::AddRoutes() {
 
     Post("/api/gains", [this](const nlohmann::json& input) {
         const CheckedForm checked = CheckForm(TypedValues(input.value("values", nlohmann::json::object())));
-        if (!checked.errors.empty()) throw ApiError(400, nlohmann::json{{"errors", checked.errors}}.dump());
+        if (!checked.errors.empty()) throw ApiError(400, "values out of their ranges", checked.errors);
         if (checked.writes.empty()) throw ApiError(400, "no value to write");
         LinkRequest request;
         request.writes = checked.writes;
@@ -252,7 +257,7 @@ void TuneServer::AddRoutes() {
         std::string error;
         if (!ParseGainSet(input.value("set", nlohmann::json()), set, error)) throw ApiError(400, error);
         const CheckedForm checked = CheckForm(set.values);
-        if (!checked.errors.empty()) throw ApiError(400, nlohmann::json{{"errors", checked.errors}}.dump());
+        if (!checked.errors.empty()) throw ApiError(400, "values out of their ranges", checked.errors);
         nlohmann::json out = GainSetJson(set);
         out["values"] = checked.asSent;
         return out;

@@ -27,10 +27,13 @@ struct ServerOptions {
     std::string token;   // empty: none asked for (loopback)
 };
 
-// A request of the JSON API that went wrong: its HTTP status and message.
+// A request of the JSON API that went wrong: its HTTP status, message and, for refused
+// values, why each one was refused.
 struct ApiError : std::runtime_error {
-    ApiError(int code, const std::string& what) : std::runtime_error(what), status(code) {}
+    ApiError(int code, const std::string& what, nlohmann::json why = nullptr)
+        : std::runtime_error(what), status(code), errors(std::move(why)) {}
     int status;
+    nlohmann::json errors;
 };
 
 class TuneServer {
