@@ -122,11 +122,11 @@ std::vector<double> AxisTicks(double low, double high, const std::vector<double>
     if (!(high > low)) return ticks;
     const double step = TickStep(low, high, 5);
     // Whole multiples counted from zero, so that rounding never shifts them off 0.
-    for (auto k = static_cast<long long>(std::ceil(low / step - 1e-9)); k * step <= high + step * 1e-9; ++k)
-        ticks.push_back(std::fabs(static_cast<double>(k) * step) < step * 1e-9 ? 0.0 : static_cast<double>(k) * step);
+    for (double k = std::ceil(low / step - 1e-9); k * step <= high + step * 1e-9; ++k)
+        ticks.push_back(k == 0 ? 0.0 : k * step);
     for (const double m : marked) {
         if (m < low || m > high) continue;
-        std::erase_if(ticks, [&](double t) { return std::fabs(t - m) < step * 0.35; });
+        std::erase_if(ticks, [&](double t) { return std::fabs(t - m) < step * 0.5; });
         ticks.push_back(m);
     }
     std::sort(ticks.begin(), ticks.end());

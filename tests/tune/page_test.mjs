@@ -171,6 +171,7 @@ test('the tuning page', { timeout: 90000 }, async (t) => {
   });
 
   await t.test('the module stopped and restarted: gone, then live again, with nothing written', async () => {
+    await page.evaluate(() => window.scrollTo(0, 0));
     await page.screenshot({ path: join(shots, 'tune-page.png') });
     sim.child.kill('SIGTERM');
     await sim.exited;

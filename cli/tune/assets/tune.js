@@ -39,7 +39,10 @@ function say(id, text, isError) {
 let info = null;
 const live = { columns: [], t: [], values: [], dirty: false, charts: [] };
 
+// The panel of a register: its unit. DESIRED, a position while tuning in position
+// mode, shares the counts with POSITION.
 function unitOf(name) {
+  if (name === 'DESIRED') return 'counts';
   const found = info.pollable.find((p) => p.name === name);
   return found ? found.unit : name;
 }
@@ -60,7 +63,7 @@ function buildLiveCharts(columns) {
     box.appendChild(holder);
     const series = [{ label: 's' }].concat(members.map(([c, k]) => ({ label: c, stroke: COLOURS[k % COLOURS.length], width: 1.5, spanGaps: false })));
     const chart = new uPlot({
-      width: width(box), height: units.length > 2 ? 160 : 220, series,
+      width: width(box), height: units.length > 3 ? 140 : 180, series,
       scales: { x: { time: false } },
       axes: [{ label: 'time [s]' }, { label: unit, size: 70 }],
       legend: { live: false },
@@ -168,8 +171,10 @@ function buildForm() {
   for (const entry of info.form) {
     const row = document.createElement('tr');
     row.dataset.name = entry.name;
-    row.innerHTML = `<td>${entry.name}</td><td><input name="${entry.name}"></td><td>${entry.range}${entry.unit ? ' ' + entry.unit : ''}</td><td class="sent"></td><td class="module"></td>`;
+    row.innerHTML = `<td>${entry.name}</td><td><input name="${entry.name}"></td><td class="unit">${entry.unit}</td><td class="sent"></td><td class="module"></td>`;
     const input = row.querySelector('input');
+    input.placeholder = entry.range;
+    input.title = entry.range;
     input.oninput = () => checkInput(entry, input);
     body.appendChild(row);
   }
@@ -178,7 +183,7 @@ function buildForm() {
 function checkInput(entry, input) {
   const why = input.value.trim() === '' ? '' : refusal(entry, input.value);
   input.classList.toggle('invalid', why !== '');
-  input.title = why;
+  input.title = why || entry.range;
   return why;
 }
 
