@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   python3 chromium tshark tcpdump
   libmodbus-dev
+  libcpp-httplib-dev nlohmann-json3-dev
 )
 
 missing=()
