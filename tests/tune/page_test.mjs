@@ -7,12 +7,12 @@ import { spawn } from 'node:child_process';
 import { createRequire } from 'node:module';
 import { mkdtempSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { join } from 'node:path';
+import { join, resolve } from 'node:path';
 import test from 'node:test';
 import assert from 'node:assert/strict';
 
 const [kravent, simulator, shots] = process.argv.slice(2);
-const require = createRequire(join(process.env.KRAVENT_NODE_MODULES, 'x'));
+const require = createRequire(resolve(process.env.KRAVENT_NODE_MODULES, 'x'));
 const puppeteer = require('puppeteer-core');
 const work = mkdtempSync(join(tmpdir(), 'kravent-tune-'));
 
