@@ -223,7 +223,7 @@ std::string RenderSvg(const Chart& chart) {
             svg.Raw("<line data-level=\"" + Escape(level.label) + "\" x1=\"" + Coordinate(kLeft) + "\" y1=\"" +
                     Coordinate(y(level.value)) + "\" x2=\"" + Coordinate(kLeft + plotWidth) + "\" y2=\"" +
                     Coordinate(y(level.value)) + "\" stroke=\"#000\" stroke-width=\"1.2\" stroke-dasharray=\"6 4\"/>\n");
-            svg.Text(kLeft + plotWidth - 4, y(level.value) - 5, level.label, "text-anchor=\"end\" font-size=\"11\"");
+            svg.Text(kLeft + 6, y(level.value) + 14, level.label, "font-size=\"11\"");  // clear of the legend
         }
     }
     svg.Raw("</svg>\n");

@@ -147,7 +147,7 @@ test('the tuning page', { timeout: 90000 }, async (t) => {
     assert.match(svg, /data-level="target 1000"/);
     assert.match(svg, /data-band="2 % band"/);
     await runStep(0);
-    assert.equal(await page.$$eval('#overlay-chart .u-series', (s) => s.length), 1 + 2);  // time and two runs
+    assert.equal(await page.$$eval('#overlay-chart .runs-legend li', (s) => s.length), 2, 'both runs overlaid');
   });
 
   await t.test('a saved gain set reloads and writes', async () => {
@@ -172,7 +172,7 @@ test('the tuning page', { timeout: 90000 }, async (t) => {
 
   await t.test('the module stopped and restarted: gone, then live again, with nothing written', async () => {
     await page.evaluate(() => window.scrollTo(0, 0));
-    await page.screenshot({ path: join(shots, 'tune-page.png') });
+    await page.screenshot({ path: join(shots, 'tune-page.png'), fullPage: true });
     sim.child.kill('SIGTERM');
     await sim.exited;
     await page.waitForFunction(() => window.tune.stats.state === 'lost', { timeout: 15000 });

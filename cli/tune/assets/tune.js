@@ -93,7 +93,9 @@ function takeSamples(batch) {
     stats.lastSeq = seq;
     ++stats.samples;
   }
-  const from = live.t.findIndex((t) => t >= live.t[live.t.length - 1] - LIVE_SECONDS);
+  // Trimmed a second at a time rather than on every event: a splice moves the whole array.
+  const newest = live.t[live.t.length - 1];
+  const from = live.t[0] < newest - LIVE_SECONDS - 1 ? live.t.findIndex((t) => t >= newest - LIVE_SECONDS) : 0;
   if (from > 0) {
     live.t.splice(0, from);
     for (const column of live.values) column.splice(0, from);
@@ -295,6 +297,7 @@ function stepChartOf(run, holder) {
       { label: '−2 %', stroke: '#2ca02c', dash: [2, 3] }],
     bands: [{ series: [4, 5], fill: 'rgba(44,160,44,0.12)' }],
     axes: [{ label: 'time [s]' }, { label: 'counts', size: 70 }],
+    legend: { live: false },
   }, [t, [run.start].concat(s.POSITION), [run.start].concat(s.DESIRED), target, target.map((v) => v + band), target.map((v) => v - band)], holder);
 }
 
@@ -313,7 +316,18 @@ function drawOverlay() {
     width: width(holder), height: 240, scales: { x: { time: false } },
     series: [{ label: 's' }].concat(shown.map((r, k) => ({ label: `#${r.id} ${r.label}`, stroke: COLOURS[k % COLOURS.length], width: 1.5, spanGaps: true }))),
     axes: [{ label: 'time [s]' }, { label: 'counts', size: 70 }],
+    legend: { show: false },
   }, [times].concat(columns), holder);
+  // Its own legend: one line per run, in the run's colour, with its gains.
+  const legend = document.createElement('ul');
+  legend.className = 'runs-legend';
+  shown.forEach((r, k) => {
+    const item = document.createElement('li');
+    item.style.color = COLOURS[k % COLOURS.length];
+    item.textContent = `#${r.id} ${r.label}`;
+    legend.appendChild(item);
+  });
+  holder.appendChild(legend);
 }
 
 function addRun(run) {
