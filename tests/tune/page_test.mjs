@@ -170,6 +170,30 @@ test('the tuning page', { timeout: 90000 }, async (t) => {
     await page.waitForFunction(() => document.querySelector('#form tr[data-name="KP"] .module').textContent === '0.75');
   });
 
+  await t.test('a step whose page is closed leaves the motor holding where it stood', async () => {
+    const other = await browser.newPage();
+    await other.goto(url);
+    await other.waitForFunction(() => window.tune.stats.samples > 0);
+    await other.$eval('#step-target', (e) => { e.value = '60000'; });
+    await other.$eval('#step-duration', (e) => { e.value = '20'; });
+    await other.click('#step-run');
+    await page.waitForFunction(() => !document.getElementById('stop').disabled);
+    await other.close();
+    await page.waitForFunction(() => document.getElementById('stop').disabled, { timeout: 10000 });
+    const last = writesIn(sim).filter((l) => l.includes('INPUT=')).pop();
+    const held = Number(/INPUT=(-?\d+)/.exec(last)[1]);
+    assert.ok(held > 0 && held < 60000, last);
+    const read = await run(kravent, ['read', '127.0.0.1', 'INPUT', 'REGULATIONMODE', '--json']);
+    assert.deepEqual(JSON.parse(read.stdout).registers, { INPUT: held, REGULATIONMODE: 1 });
+  });
+
+  await t.test('a scan lists the modules to choose from', async () => {
+    await page.click('#scan');
+    await page.waitForFunction(() => /found/.test(document.getElementById('scan-message').textContent));
+    assert.deepEqual(await page.$$eval('#modules tr td:first-child', (cells) => cells.map((c) => c.textContent).sort()),
+      ['127.0.0.1', '127.0.0.2']);
+  });
+
   await t.test('the module stopped and restarted: gone, then live again, with nothing written', async () => {
     await page.evaluate(() => window.scrollTo(0, 0));
     await page.screenshot({ path: join(shots, 'tune-page.png'), fullPage: true });
