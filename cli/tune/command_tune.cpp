@@ -83,6 +83,8 @@ int CommandTune(const Arguments& args, const Reporter& report) {
     });
     if (report.json()) std::printf("{\"url\":\"%s\",\"module\":\"%s\"}\n", server.Url().c_str(), args.operands[0].c_str());
     else std::printf("tuning page of %s: %s\n", args.operands[0].c_str(), server.Url().c_str());
+    if (options.address == "0.0.0.0")
+        report.Note("the page listens on every address of this machine: open it with one of them in place of 0.0.0.0");
     std::fflush(stdout);
 
     {

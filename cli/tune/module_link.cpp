@@ -176,11 +176,13 @@ bool ModuleLink::Connect() {
     std::array<std::int32_t, 4> ip;
     {
         std::lock_guard lock(mutex_);
-        retarget_ = false;
         ip = ip_;
         inbox_ = Inbox{};
-        status_.address = FormatAddress(ip.data());
-        if (status_.state != LinkState::kLost) status_.state = LinkState::kConnecting;
+        // Another module is a new start; the same one that went away stays lost until it is back.
+        if (retarget_ || status_.state != LinkState::kLost) {
+            status_ = LinkStatus{LinkState::kConnecting, FormatAddress(ip.data()), {}, {}, {}, status_.connections};
+        }
+        retarget_ = false;
     }
     if (!Vorn_KRAVENT_OpenConnection_MAINPORT(ip.data(), &ModuleLink::OnData, &ModuleLink::OnEvent, &com_)) {
         {
