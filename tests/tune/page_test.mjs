@@ -177,9 +177,11 @@ test('the tuning page', { timeout: 90000 }, async (t) => {
     await other.$eval('#step-target', (e) => { e.value = '60000'; });
     await other.$eval('#step-duration', (e) => { e.value = '20'; });
     await other.click('#step-run');
-    await page.waitForFunction(() => !document.getElementById('stop').disabled);
+    // The first page is in the background now, where Chromium draws no frames: poll on a timer.
+    await page.waitForFunction(() => !document.getElementById('stop').disabled, { polling: 50 });
     await other.close();
-    await page.waitForFunction(() => document.getElementById('stop').disabled, { timeout: 10000 });
+    await page.bringToFront();
+    await page.waitForFunction(() => document.getElementById('stop').disabled, { timeout: 10000, polling: 50 });
     const last = writesIn(sim).filter((l) => l.includes('INPUT=')).pop();
     const held = Number(/INPUT=(-?\d+)/.exec(last)[1]);
     assert.ok(held > 0 && held < 60000, last);
