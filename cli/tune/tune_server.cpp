@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <random>
 #include <thread>
+#include <utility>
 
 #include "cli/register_catalogue.h"
 #include "cli/svg_chart.h"
@@ -127,7 +128,7 @@ bool IsLoopbackAddress(const std::string& address) {
 }
 
 TuneServer::TuneServer(ModuleLink& link, SampleRing& ring, ServerOptions options)
-    : link_(link), ring_(ring), options_(std::move(options)), experiments_(link, ring),
+    : link_(link), ring_(ring), options_(std::move(options)), instance_(NewToken()), experiments_(link, ring),
       http_(std::make_unique<httplib::Server>()) {
     // Each page holds a stream and a few short requests at once.
     http_->new_task_queue = [] { return new httplib::ThreadPool(24); };
@@ -333,11 +334,15 @@ void TuneServer::AddStream() {
         const std::string client = request.get_param_value("client");
         struct Stream {
             std::uint64_t seen = 0;
+            std::string hello;
             std::string status;
             std::string running;
             Clock::time_point lastWrite = Clock::now();
         };
         auto stream = std::make_shared<Stream>();
+        // First of all, which run of the tool this is: a page that outlived an earlier one
+        // starts its numbering afresh.
+        stream->hello = "event: hello\ndata: " + nlohmann::json{{"server", instance_}}.dump() + "\n\n";
         if (const auto latest = ring_.Latest()) stream->seen = latest->sequence > kBacklog ? latest->sequence - kBacklog : 0;
         response.set_header("Cache-Control", "no-cache");
         response.set_chunked_content_provider(
@@ -346,6 +351,7 @@ void TuneServer::AddStream() {
                 if (stopping_) return false;
                 std::this_thread::sleep_until(stream->lastWrite + kFrame);
                 std::string out;
+                std::swap(out, stream->hello);  // once, first
                 const std::string status = StatusJson(link_.Status()).dump();
                 if (status != stream->status) out += "event: status\ndata: " + status + "\n\n";
                 stream->status = status;

@@ -63,6 +63,7 @@ private:
     ModuleLink& link_;
     SampleRing& ring_;
     ServerOptions options_;
+    std::string instance_;  // tells the pages one run of the tool from the next
     ExperimentRunner experiments_;
     StepRuns stepRuns_;
     std::unique_ptr<httplib::Server> http_;

@@ -125,6 +125,11 @@ function showStatus(status) {
 
 function openStream() {
   const source = new EventSource(withToken('/api/events?client=' + client));
+  source.addEventListener('hello', (e) => {
+    const server = JSON.parse(e.data).server;
+    if (stats.server && stats.server !== server) { stats.lastSeq = 0; live.columns = []; }
+    stats.server = server;
+  });
   source.addEventListener('samples', (e) => { ++stats.events; takeSamples(JSON.parse(e.data)); });
   source.addEventListener('status', (e) => showStatus(JSON.parse(e.data)));
   source.addEventListener('running', (e) => { const running = JSON.parse(e.data); $('stop').disabled = !running; });
