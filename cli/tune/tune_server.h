@@ -17,6 +17,7 @@
 
 namespace httplib {
 class Server;
+struct Response;
 }
 
 namespace kravent::cli::tune {
@@ -57,8 +58,8 @@ public:
     void Stop();
 
 private:
-    void AddRoutes();
-    void AddStream();
+    void AddRoutes();  // tune_routes.cpp
+    void AddStream();  // event_stream.cpp
 
     ModuleLink& link_;
     SampleRing& ring_;
@@ -69,6 +70,11 @@ private:
     std::unique_ptr<httplib::Server> http_;
     std::atomic<bool> stopping_{false};
 };
+
+// The link's state as the page takes it.
+nlohmann::json StatusJson(const LinkStatus& status);
+// Answers a refused API request with its status and {"error":..., "errors":...}.
+void Refuse(httplib::Response& response, const ApiError& error);
 
 // A token of 128 random bits as 32 hex digits.
 std::string NewToken();
