@@ -116,7 +116,7 @@ Commands:
 
 Options:
   --json                            machine-readable output (JSON; JSON lines for poll)
-  --period MS, --duration S         for poll and step
+  --period MS, --duration S         for poll and step (--period also for tune)
   --target COUNTS, --plot FILE.svg  for step (--plot also for poll)
   --csv FILE.csv                    for step
   --listen ADDR:PORT                for tune
