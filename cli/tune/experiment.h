@@ -2,7 +2,9 @@
 // function from its parameters to its result; the runner owns what all of them share:
 // only one runs, a stop (the page's button, the page closed, Ctrl-C) ends it, and an
 // experiment that did not finish leaves the motor commanded to hold where it stands.
-// A new experiment is one function added with Add() and one panel on the page.
+// A new experiment is one function added with Add() (before the server serves: see
+// TuneServer::experiments()), answered at POST /api/experiments/NAME, and one panel on
+// the page that calls window.tune.runExperiment(NAME, parameters, messageId).
 #pragma once
 
 #include <atomic>

@@ -357,6 +357,9 @@ async function runExperiment(name, parameters, messageId) {
   } catch (e) { say(messageId, e.message, true); return null; }
 }
 
+// A further experiment's panel runs it the same way: runExperiment(name, parameters, messageId).
+window.tune.runExperiment = runExperiment;
+
 $('step-run').onclick = async () => {
   const target = Number($('step-target').value);
   const duration = Number($('step-duration').value);
