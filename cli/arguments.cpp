@@ -86,6 +86,14 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
             out.apply = true;
         } else if (name == "--save") {
             out.save = true;
+        } else if (name == "--csv") {
+            const auto text = value();
+            if (!text || text->empty()) return {std::nullopt, "--csv expects a file name (FILE.csv)"};
+            out.csvPath = std::string(*text);
+        } else if (name == "--listen") {
+            const auto text = value();
+            if (!text || text->empty()) return {std::nullopt, "--listen expects ADDRESS:PORT"};
+            out.listen = std::string(*text);
         } else if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
             return {std::nullopt, "unknown option " + std::string(arg) + " (see kravent --help)"};
         } else if (out.command.empty()) {
@@ -123,11 +131,18 @@ Commands:
                                     live table on a terminal, else CSV or JSON lines;
                                     --plot also draws them over time; --reconnect reopens
                                     a lost link and goes on, marking the gap
-  step IP --target COUNTS [--duration S] [--period MS] --plot FILE.svg
+  step IP --target COUNTS [--duration S] [--period MS] --plot FILE.svg [--csv FILE.csv]
                                     position mode, move to COUNTS, record POSITION, SPEED
                                     and DESIRED (default every 20 ms for 5 s), draw them
-                                    and print rise time, overshoot, settling time and
-                                    final error
+                                    (--plot), write the samples (--csv; --plot may then
+                                    be left out) and print rise time, overshoot,
+                                    settling time and final error
+  tune IP [--listen ADDR:PORT] [--period MS]
+                                    the tuning page in a browser: live chart, gains and
+                                    profile, step experiments, gain sets; prints its URL
+                                    (default 127.0.0.1 on a free port, polling every
+                                    10 ms); another address than loopback needs the
+                                    token that the URL carries
   autotune IP [--mode position|speed] [--excursion COUNTS] [--rule NAME] [--apply]
               [--save] [--plot FILE.svg]
                                     find gains by experiment: small steps within COUNTS
@@ -145,8 +160,10 @@ Options:
   --json                            machine-readable output (JSON; JSON lines for poll)
   --verbose, -v                     with a failure, also the library's logged causes and
                                     its last error text
-  --period MS, --duration S         for poll and step
+  --period MS, --duration S         for poll and step (--period also for tune)
   --target COUNTS, --plot FILE.svg  for step (--plot also for poll and autotune)
+  --csv FILE.csv                    for step
+  --listen ADDR:PORT                for tune
   --mode, --excursion, --rule, --apply, --save   for autotune
   --help                            this text
   --version                         the library's version text

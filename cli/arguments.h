@@ -26,6 +26,8 @@ struct Arguments {
     bool apply = false;  // autotune writes its gains
     bool save = false;   // and saves them in the module
     bool reconnect = false;                    // poll: reopen a lost link and go on
+    std::optional<std::string> csvPath;        // samples of step
+    std::optional<std::string> listen;         // ADDRESS:PORT of tune's page
 };
 
 struct ParsedArguments {

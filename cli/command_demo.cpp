@@ -59,7 +59,7 @@ int CommandDemo(const Arguments& args, const Reporter& report) {
     const std::string chart = std::filesystem::absolute(kDemoChart).string();
     report.Note("== a step to 2000 counts in position mode, POSITION, DESIRED and SPEED every 20 ms for 5 s");
     report.Note("   (kravent step 127.0.0.1 --target 2000 --plot demo-step.svg):");
-    if (const int status = StepAndPlot(session, kDemoTarget, kDemoStepPeriodMs, kDemoStepDurationS, chart, report))
+    if (const int status = StepAndPlot(session, kDemoTarget, kDemoStepPeriodMs, kDemoStepDurationS, {chart, std::nullopt}, report))
         return status;
 
     report.Note("== back to 0 (INPUT=0), POSITION and SPEED every 100 ms for 3 s while the motor moves:");

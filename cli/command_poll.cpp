@@ -92,27 +92,11 @@ private:
     int drawnLines_ = 0;
 };
 
-// A register's value as a number for a chart; bit sets as their word.
-std::optional<double> Numeric(std::size_t index, const HostValue& value) {
-    switch (Register(index).encoding) {
-    case Encoding::Byte:
-    case Encoding::Signed32: return value.Int();
-    case Encoding::Fixed16_16: return value.Real();
-    case Encoding::BitSet: {
-        std::uint32_t word = 0;
-        for (int k = 0; k < 32; ++k)
-            if (value.Bit(k)) word |= 1u << k;
-        return word;
-    }
-    default: return std::nullopt;
-    }
-}
-
 void Record(PollRecording& recording, const std::vector<std::size_t>& indices, const Answer& answer) {
     std::vector<double> row;
     for (const std::size_t index : indices) {
         if (!ReceivedIn(answer.values, index)) return;
-        row.push_back(Numeric(index, FromRecord(answer.values, index)).value_or(0));
+        row.push_back(NumericValue(index, FromRecord(answer.values, index)).value_or(0));
     }
     recording.values.resize(indices.size());
     for (std::size_t k = 0; k < row.size(); ++k) recording.values[k].push_back(row[k]);
@@ -165,8 +149,7 @@ Reopened Reopen(Session& session, const std::vector<std::size_t>& indices, int p
 Chart PollChart(const std::vector<std::size_t>& indices, const PollRecording& recording) {
     Chart chart;
     for (std::size_t k = 0; k < indices.size() && k < recording.values.size(); ++k) {
-        const std::string_view unit = UnitOf(indices[k]);
-        chart.series.push_back({std::string(Register(indices[k]).name), unit.empty() ? "value" : std::string(unit),
+        chart.series.push_back({std::string(Register(indices[k]).name), std::string(ChartUnitOf(indices[k])),
                                 recording.seconds, recording.values[k]});
     }
     return chart;

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,6 +29,7 @@ int CommandSetIp(const Arguments& args, const Reporter& report);
 int CommandDemo(const Arguments& args, const Reporter& report);
 int CommandStep(const Arguments& args, const Reporter& report);
 int CommandAutotune(const Arguments& args, const Reporter& report);
+int CommandTune(const Arguments& args, const Reporter& report);
 
 inline constexpr int kDefaultPollPeriodMs = 100;
 inline constexpr double kDefaultPollDurationS = 10.0;
@@ -52,9 +54,14 @@ int PollAndShow(Session& session, const std::vector<std::size_t>& indices, int p
                 const Reporter& report, PollRecording* recording = nullptr, bool reconnect = false);
 // The chart of a recording: one line per polled register, in its unit.
 Chart PollChart(const std::vector<std::size_t>& indices, const PollRecording& recording);
+// Where a step's results go besides standard output: its chart, its samples as CSV.
+struct StepOutputs {
+    std::optional<std::string> plotPath;
+    std::optional<std::string> csvPath;
+};
 // Puts the module in position mode, moves it to `target` and records it for `durationS`;
-// writes the chart to `plotPath` and prints the step's figures.
-int StepAndPlot(Session& session, std::int32_t target, int periodMs, double durationS, const std::string& plotPath,
+// writes the chart and the samples and prints the step's figures.
+int StepAndPlot(Session& session, std::int32_t target, int periodMs, double durationS, const StepOutputs& outputs,
                 const Reporter& report);
 
 }  // namespace kravent::cli

@@ -22,7 +22,7 @@ struct Subcommand {
 constexpr Subcommand kSubcommands[] = {
     {"scan", CommandScan}, {"info", CommandInfo}, {"read", CommandRead},     {"dump", CommandDump},
     {"write", CommandWrite}, {"run", CommandRun}, {"poll", CommandPoll},     {"set-ip", CommandSetIp},
-    {"step", CommandStep}, {"autotune", CommandAutotune}, {"demo", CommandDemo},
+    {"step", CommandStep}, {"tune", CommandTune}, {"autotune", CommandAutotune}, {"demo", CommandDemo},
 };
 
 }  // namespace

@@ -58,15 +58,19 @@ struct Range {
     double high = 1;
 };
 
-// The span of the values with a margin, widened to whole ticks; never empty.
-Range ValueRange(const std::vector<const ChartSeries*>& series) {
+// The span of the values (and of the panel's levels and bands) with a margin, widened
+// to whole ticks; never empty.
+Range ValueRange(const std::vector<const ChartSeries*>& series, const std::vector<double>& marks) {
     double low = INFINITY;
     double high = -INFINITY;
+    const auto take = [&](double v) {
+        if (!std::isfinite(v)) return;
+        low = std::min(low, v);
+        high = std::max(high, v);
+    };
     for (const ChartSeries* s : series)
-        for (const double v : s->values) {
-            low = std::min(low, v);
-            high = std::max(high, v);
-        }
+        for (const double v : s->values) take(v);
+    for (const double v : marks) take(v);
     if (!std::isfinite(low)) return {};
     if (high - low < 1e-9) {
         low -= 1;
@@ -113,6 +117,22 @@ std::vector<std::string> NoteLines(const std::vector<std::string>& notes) {
 
 }  // namespace
 
+std::vector<double> AxisTicks(double low, double high, const std::vector<double>& marked) {
+    std::vector<double> ticks;
+    if (!(high > low)) return ticks;
+    const double step = TickStep(low, high, 5);
+    // Whole multiples counted from zero, so that rounding never shifts them off 0.
+    for (double k = std::ceil(low / step - 1e-9); k * step <= high + step * 1e-9; ++k)
+        ticks.push_back(k == 0 ? 0.0 : k * step);
+    for (const double m : marked) {
+        if (m < low || m > high) continue;
+        std::erase_if(ticks, [&](double t) { return std::fabs(t - m) < step * 0.5; });
+        ticks.push_back(m);
+    }
+    std::sort(ticks.begin(), ticks.end());
+    return ticks;
+}
+
 std::string RenderSvg(const Chart& chart) {
     const std::vector<std::string> notes = NoteLines(chart.notes);
     std::vector<std::string> units;
@@ -147,12 +167,29 @@ std::string RenderSvg(const Chart& chart) {
         std::vector<const ChartSeries*> members;
         for (const ChartSeries& s : chart.series)
             if (s.unit == units[p]) members.push_back(&s);
-        const Range range = ValueRange(members);
+        std::vector<double> marks;  // levels and band edges of this panel
+        std::vector<double> marked;  // the levels, which become ticks of their own
+        for (const ChartLevel& level : chart.levels)
+            if (level.unit == units[p]) {
+                marks.push_back(level.value);
+                marked.push_back(level.value);
+            }
+        for (const ChartBand& band : chart.bands)
+            if (band.unit == units[p]) marks.insert(marks.end(), {band.low, band.high});
+        const Range range = ValueRange(members, marks);
         const auto y = [&](double v) { return panelBottom - (v - range.low) / (range.high - range.low) * kPanelHeight; };
 
-        // Grid, value axis and its unit.
-        const double valueStep = TickStep(range.low, range.high, 5);
-        for (double v = range.low; v <= range.high + valueStep * 1e-6; v += valueStep) {
+        // Bands under everything else, then the grid, the value axis and its unit.
+        for (const ChartBand& band : chart.bands) {
+            if (band.unit != units[p]) continue;
+            const double bandTop = y(std::min(band.high, range.high));
+            const double bandBottom = y(std::max(band.low, range.low));
+            svg.Raw("<rect data-band=\"" + Escape(band.label) + "\" x=\"" + Coordinate(kLeft) + "\" y=\"" +
+                    Coordinate(bandTop) + "\" width=\"" + Coordinate(plotWidth) + "\" height=\"" +
+                    Coordinate(std::max(0.0, bandBottom - bandTop)) + "\" fill=\"#2ca02c\" fill-opacity=\"0.12\"/>\n");
+            svg.Text(kLeft + 6, bandTop - 4, band.label, "fill=\"#2a7a2a\" font-size=\"11\"");
+        }
+        for (const double v : AxisTicks(range.low, range.high, marked)) {
             svg.Line(kLeft, y(v), kLeft + plotWidth, y(v), "stroke=\"#e4e4e4\"");
             svg.Text(kLeft - 8, y(v) + 4, Number(v), "text-anchor=\"end\"");
         }
@@ -179,7 +216,14 @@ std::string RenderSvg(const Chart& chart) {
             const double legendX = kLeft + plotWidth - 170;
             svg.Line(legendX, legendY - 4, legendX + 24, legendY - 4,
                      (std::string("stroke=\"") + stroke + "\" stroke-width=\"3\"").c_str());
-            svg.Text(legendX + 30, legendY, s.name + " [" + s.unit + "]", "");
+            svg.Text(legendX + 30, legendY, s.unit == s.name ? s.name : s.name + " [" + s.unit + "]", "");
+        }
+        for (const ChartLevel& level : chart.levels) {
+            if (level.unit != units[p] || level.value < range.low || level.value > range.high) continue;
+            svg.Raw("<line data-level=\"" + Escape(level.label) + "\" x1=\"" + Coordinate(kLeft) + "\" y1=\"" +
+                    Coordinate(y(level.value)) + "\" x2=\"" + Coordinate(kLeft + plotWidth) + "\" y2=\"" +
+                    Coordinate(y(level.value)) + "\" stroke=\"#000\" stroke-width=\"1.2\" stroke-dasharray=\"6 4\"/>\n");
+            svg.Text(kLeft + 6, y(level.value) + 14, level.label, "font-size=\"11\"");  // clear of the legend
         }
     }
     svg.Raw("</svg>\n");

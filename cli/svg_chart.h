@@ -14,11 +14,33 @@ struct ChartSeries {
     std::vector<double> values;
 };
 
+// A level marked across the panel of its unit (a target), labelled at the right.
+struct ChartLevel {
+    std::string label;
+    std::string unit;
+    double value = 0;
+};
+
+// A shaded band of values in the panel of its unit (a tolerance around a target).
+struct ChartBand {
+    std::string label;
+    std::string unit;
+    double low = 0;
+    double high = 0;
+};
+
 struct Chart {
     std::string title;
     std::vector<std::string> notes;  // lines under the title (figures of the run)
     std::vector<ChartSeries> series;
+    std::vector<ChartLevel> levels;
+    std::vector<ChartBand> bands;
 };
+
+// The value ticks of an axis that spans [low, high]: round multiples of one step (so
+// 0 is one of them whenever it is in the span), and each of `marked` inside the span
+// in place of a round tick too close to it.
+std::vector<double> AxisTicks(double low, double high, const std::vector<double>& marked = {});
 
 std::string RenderSvg(const Chart& chart);
 

@@ -41,4 +41,24 @@ std::string FormatJson(std::size_t index, const HostValue& value) {
     return "null";
 }
 
+std::optional<double> NumericValue(std::size_t index, const HostValue& value) {
+    switch (Register(index).encoding) {
+    case Encoding::Byte:
+    case Encoding::Signed32: return value.Int();
+    case Encoding::Fixed16_16: return value.Real();
+    case Encoding::BitSet: {
+        std::uint32_t word = 0;
+        for (int k = 0; k < 32; ++k)
+            if (value.Bit(k)) word |= 1u << k;
+        return word;
+    }
+    default: return std::nullopt;
+    }
+}
+
+std::string_view ChartUnitOf(std::size_t index) {
+    const std::string_view unit = UnitOf(index);
+    return unit.empty() ? Register(index).name : unit;
+}
+
 }  // namespace kravent::cli

@@ -6,7 +6,9 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "cli/host_value.h"
 #include "protocol/text/value_text.h"
@@ -25,5 +27,12 @@ using text::ParseMac;
 using text::ParseValue;
 
 std::string FormatJson(std::size_t index, const HostValue& value);
+
+// A register's value as a number for a chart: integers, reals, a bit set as its word;
+// nothing for the other forms.
+std::optional<double> NumericValue(std::size_t index, const HostValue& value);
+// The panel a register is drawn in: its unit, else a name of its own, so that registers
+// without one (DESIRED, INPUT, COMMAND, ...) never share an axis that means nothing.
+std::string_view ChartUnitOf(std::size_t index);
 
 }  // namespace kravent::cli

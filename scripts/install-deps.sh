@@ -11,6 +11,7 @@ packages=(
   python3 chromium tshark tcpdump
   doxygen man-db lintian
   libmodbus-dev
+  libcpp-httplib-dev nlohmann-json3-dev
 )
 
 missing=()

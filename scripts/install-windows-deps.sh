@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the MinGW cross-compilers and wine that the Windows DLL's build and tests need,
-# and lld and unzip for the check of its distributable ZIP.
+# lld and unzip for the check of its distributable ZIP, and patch for the headers of the
+# tuning page (scripts/ci/windows-headers.sh).
 set -euo pipefail
 
-packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine32:i386 wine64 lld unzip)
+packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine32:i386 wine64 lld unzip patch)
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

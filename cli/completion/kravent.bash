@@ -16,7 +16,7 @@ _kravent() {
         words=("${COMP_WORDS[@]}")
     fi
 
-    local commands="scan info read dump write run poll step autotune set-ip demo help"
+    local commands="scan info read dump write run poll step tune autotune set-ip demo help"
     local options="--json --verbose --help --version"
 
     case $prev in
@@ -31,7 +31,7 @@ _kravent() {
     local command="" i operands=()
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
-            --period | --duration | --target | --plot | --mode | --excursion | --rule) ((i++)) ;;
+            --period | --duration | --target | --plot | --csv | --listen | --mode | --excursion | --rule) ((i++)) ;;
             -*) ;;
             *) if [[ -z $command ]]; then command=${words[i]}; else operands+=("${words[i]}"); fi ;;
         esac
@@ -39,8 +39,9 @@ _kravent() {
 
     if [[ $cur == -* ]]; then
         case $command in
-            poll) options+=" --period --duration --plot" ;;
-            step) options+=" --target --period --duration --plot" ;;
+            poll) options+=" --period --duration --plot --reconnect" ;;
+            step) options+=" --target --period --duration --plot --csv" ;;
+            tune) options+=" --listen --period" ;;
             autotune) options+=" --mode --excursion --rule --apply --save --plot" ;;
         esac
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
@@ -75,7 +76,7 @@ _kravent() {
                 RESTOREFACTORYPARAMETERS SAVEFACTORYPARAMETERS HOMING STOPHOMING" -- "${cur^^}")
                 $(compgen -W "reset-warnings" -- "${cur,,}")) ;;
         step)
-            COMPREPLY=($(compgen -W "--target --period --duration --plot" -- "$cur")) ;;
+            COMPREPLY=($(compgen -W "--target --period --duration --plot --csv" -- "$cur")) ;;
     esac
 } &&
     complete -F _kravent kravent

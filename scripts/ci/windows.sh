@@ -39,13 +39,16 @@ first_time=(-DCMAKE_BUILD_TYPE=Release -DKRAVENT_BUILD_TESTS=OFF)
 cmake --build "$native" -j"$jobs" --target kravent-sim kravent
 simulator=$native/sim/kravent-sim
 
+headers=$root/build-win-headers  # what the tuning page of kravent.exe includes, and nothing else
+"$root/scripts/ci/windows-headers.sh" "$headers"
+
 status=0
 summaries=()
 for pair in "$win32:mingw-w64-i686" "$win64:mingw-w64-x86_64"; do
   dir=${pair%%:*}
   echo "== $(basename "$dir"): build"
   first_time=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/${pair##*:}.cmake")
-  configure "$dir" -DKRAVENT_BUILD_TOOLS=ON -DKRAVENT_SIM_PROGRAM="$simulator"
+  configure "$dir" -DKRAVENT_BUILD_TOOLS=ON -DKRAVENT_SIM_PROGRAM="$simulator" -DKRAVENT_TUNE_INCLUDE_DIR="$headers"
   cmake --build "$dir" -j"$jobs"
   if [ "${pair##*:}" = mingw-w64-i686 ] && ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
     # Neither wine's 32-bit loader nor any 32-bit program starts on such a kernel.

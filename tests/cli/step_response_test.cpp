@@ -1,9 +1,11 @@
 // The figures of a position step, from samples of a known curve.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
+#include "cli/step_chart.h"
 #include "cli/step_response.h"
 #include "cli/svg_chart.h"
 
@@ -41,7 +43,10 @@ TEST(CliStepFigures, RiseOvershootSettlingAndFinalError) {
 TEST(CliStepChart, LongNotesWrapAtSpacesWithinTheWidth) {
     std::string note;
     for (int i = 0; i < 40; ++i) note += (i > 0 ? " word" : "word") + std::to_string(i);
-    const std::string svg = RenderSvg({"step", {note}, {}});
+    Chart chart;
+    chart.title = "step";
+    chart.notes = {note};
+    const std::string svg = RenderSvg(chart);
     std::string words;
     int lines = 0;
     for (std::size_t at = svg.find("fill=\"#333\">"); at != std::string::npos; at = svg.find("fill=\"#333\">", at + 1)) {
@@ -53,6 +58,37 @@ TEST(CliStepChart, LongNotesWrapAtSpacesWithinTheWidth) {
     }
     EXPECT_EQ(lines, 3);
     EXPECT_EQ(words, note) << "every word once, in order";
+}
+
+// Value ticks are round multiples of one step counted from zero, so 0 is one of them,
+// and a target between round values becomes a tick of its own.
+TEST(CliStepChart, TicksIncludeZeroAndTheTarget) {
+    const std::vector<double> ticks = AxisTicks(-440, 1760);
+    EXPECT_NE(std::find(ticks.begin(), ticks.end(), 0.0), ticks.end());
+    for (const double t : ticks) EXPECT_EQ(std::fmod(t, 500.0), 0.0) << t;
+    const std::vector<double> marked = AxisTicks(-440, 1760, {1234});
+    EXPECT_NE(std::find(marked.begin(), marked.end(), 1234.0), marked.end());
+    EXPECT_EQ(std::find(marked.begin(), marked.end(), 1000.0), marked.end()) << "too close to the target";
+    EXPECT_TRUE(std::is_sorted(marked.begin(), marked.end()));
+}
+
+// A step's chart marks the target and the 2 % band in the counts panel; its CSV holds
+// one line per sample.
+TEST(CliStepChart, TargetLineBandAndSamples) {
+    StepRecording step;
+    step.address = "127.0.0.1";
+    step.start = 0;
+    step.target = 1234;
+    step.periodMs = 10;
+    step.seconds = {0.01, 0.02, 0.03};
+    step.position = {100, 900, 1234};
+    step.desired = {300, 1234, 1234};
+    step.speed = {10000, 20000, 0};
+    const std::string svg = RenderSvg(StepChart(step, JudgeRecording(step)));
+    EXPECT_NE(svg.find("data-level=\"target 1234\""), std::string::npos);
+    EXPECT_NE(svg.find("data-band=\"2 % band\""), std::string::npos);
+    EXPECT_NE(svg.find(">1234</text>"), std::string::npos) << "the target is a tick";
+    EXPECT_EQ(StepCsv(step), "time_s,POSITION,DESIRED,SPEED\n0.01,100,300,10000\n0.02,900,1234,20000\n0.03,1234,1234,0\n");
 }
 
 }  // namespace

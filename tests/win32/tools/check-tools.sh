@@ -5,7 +5,8 @@
 #   KRAVENT_WINE_TEMPLATE=<dir> KRAVENT_WINE_WRAPPER=check-tools.sh KRAVENT_SIM=<native kravent-sim> \
 #   KRAVENT_TOOL=<native kravent> KRAVENT_EXE_DIR=<dir> run-under-wine.sh <dir>/kravent.exe demo
 # kravent.exe (beside it in <dir> kravent-sim.exe and the DLL) against the native simulator:
-# scan, dump, write and read back, a poll at 10 ms as CSV, an address change; then
+# scan, dump, write and read back, a poll at 10 ms as CSV, the tuning page, an address
+# change; then
 # kravent-sim.exe with the native kravent (the Linux library) and kravent.exe as clients.
 set -u
 [ "${KRAVENT_IN_NETNS:-}" = 1 ] || { echo "check-tools: runs only in a private network namespace" >&2; exit 2; }
@@ -73,6 +74,43 @@ if run poll win kravent.exe poll 127.0.0.11 POSITION SPEED --period 10 --duratio
   [ "$rows" -ge 20 ] && [ "$others" -eq 0 ] && echo "ok: poll: $rows rows of three columns" ||
     failed "poll: $rows rows of three columns and $others other lines"
 fi
+# The tuning page, served by kravent.exe from what it holds: the page, its chart library,
+# the module connected and live samples on the event stream.
+win kravent.exe tune 127.0.0.11 --listen 127.0.0.1:8090 --period 10 >"$work/tune.out" 2>"$work/tune.err" &
+tune=$!
+if python3 - 127.0.0.1:8090 >"$work/tune-page.out" 2>&1 <<'PAGE'
+import json, sys, time, urllib.request
+base = "http://" + sys.argv[1]
+for _ in range(300):  # wine takes its time to start the program
+    try:
+        page = urllib.request.urlopen(base + "/", timeout=5).read().decode()
+        break
+    except OSError:
+        time.sleep(0.1)
+else:
+    sys.exit("no page at " + base)
+assert "uPlot.iife.min.js" in page, page[:200]
+assert b"uPlot" in urllib.request.urlopen(base + "/vendor/uPlot.iife.min.js", timeout=5).read(200)
+for _ in range(100):
+    info = json.load(urllib.request.urlopen(base + "/api/info", timeout=5))
+    if info["status"]["state"] == "connected":
+        break
+    time.sleep(0.1)
+assert info["status"]["state"] == "connected", info["status"]
+stream = urllib.request.urlopen(base + "/api/events", timeout=10)
+for line in stream:
+    if line.startswith(b"data: {\"columns\""):
+        print("samples:", len(json.loads(line[6:])["seq"]))
+        break
+PAGE
+then
+  echo "ok: tune: page, chart library and live samples ($(cat "$work/tune-page.out"))"
+else
+  failed "tune:"
+  sed 's/^/  /' "$work/tune-page.out" "$work/tune.err" | head -n 20
+fi
+kill -TERM "$tune" 2>/dev/null
+wait "$tune" 2>/dev/null
 # The module moves to an address nothing answers at; its interface (lo) follows.
 run set-ip win kravent.exe set-ip 02:4b:52:00:00:11 10.99.0.1 255.255.255.0 &&
   run moved win kravent.exe read 10.99.0.1 IPADDRESS SUBNETMASK && expect moved '^IPADDRESS +10\.99\.0\.1$' &&
