@@ -129,9 +129,9 @@ PacketSend CComManagement::SendNextPacket() {
     return result;
 }
 
-platform::OwnReceive CComManagement::ReceiveHere(std::uint32_t timeoutMs) {
+platform::OwnReceive CComManagement::ReceiveHere(std::uint32_t timeoutMs, platform::Event& done) {
     CEthernetCom* transport = EthernetCom.load(std::memory_order_acquire);
-    return transport == nullptr ? platform::OwnReceive::NotHere : transport->ReceiveOnThisThread(timeoutMs);
+    return transport == nullptr ? platform::OwnReceive::NotHere : transport->ReceiveOnThisThread(timeoutMs, done);
 }
 
 void CComManagement::Report(std::string_view message) const { WriteErrorLog(message, IpText()); }

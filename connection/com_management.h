@@ -98,7 +98,7 @@ public:
     PacketSend SendNextPacket() override;
     bool PacketsRemain() const override;
     std::uint64_t AnswerDue() const override;
-    platform::OwnReceive ReceiveHere(std::uint32_t timeoutMs) override;
+    platform::OwnReceive ReceiveHere(std::uint32_t timeoutMs, platform::Event& done) override;
     void ReplyAbandoned() override;
     void Report(std::string_view message) const override;
 

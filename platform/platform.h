@@ -127,6 +127,7 @@ enum class OwnReceive {
     Delivered,  // bytes came: Read was raised on the calling thread
     Timeout,    // nothing came in time
     NotHere,    // this thread cannot take them (see ReceiveOnThisThread): they come as usual
+    Done,       // the event it waits for was set, by a delivery on another thread
 };
 
 class TcpClient {
@@ -160,12 +161,15 @@ public:
     // Lets the calling thread take the bytes it waits for off the socket itself, saving
     // the hand-over from the notification thread: waits up to `timeoutMs` for bytes of
     // the connected socket and raises Read for them on the calling thread, never at the
-    // same time as another delivery of this client and in the socket's order. NotHere,
+    // same time as another delivery of this client and in the socket's order. `done` is
+    // what the caller waits for: when a delivery on another thread has set it, it is
+    // taken and the result is Done (a delivery that ended just before this thread
+    // took the socket cannot wake it any more). NotHere,
     // at once, where the platform delivers on its own threads only (Windows), when the
     // socket is not connected or has closed, while another thread delivers this client,
     // and after InterruptReceivers(): the bytes and the close then come as usual. The
     // client must outlive every thread inside this call.
-    OwnReceive ReceiveOnThisThread(std::uint32_t timeoutMs);
+    OwnReceive ReceiveOnThisThread(std::uint32_t timeoutMs, Event& done);
     // Ends a ReceiveOnThisThread under way on another thread, and refuses every later one.
     void InterruptReceivers();
 

@@ -58,8 +58,8 @@ public:
     // When the answer to the last packet sent is due (steady milliseconds).
     virtual std::uint64_t AnswerDue() const = 0;
     // Waits up to `timeoutMs` for the module's bytes on this thread and delivers them
-    // here, where the platform allows it.
-    virtual platform::OwnReceive ReceiveHere(std::uint32_t timeoutMs) = 0;
+    // here, where the platform allows it; `done` is the answer's event.
+    virtual platform::OwnReceive ReceiveHere(std::uint32_t timeoutMs, platform::Event& done) = 0;
 
     // A one-shot exchange ended without delivering a reply: the host may trigger again.
     virtual void ReplyAbandoned() = 0;

@@ -34,7 +34,15 @@ WaitResult SenderThread::AwaitAnswer(platform::Event& event, std::uint64_t dueMs
         const std::uint64_t now = platform::SteadyMilliseconds();
         const auto left = static_cast<std::uint32_t>(dueMs > now ? dueMs - now : 0);
         if (left == 0 || Terminated()) return event.Wait(0);
-        if (connection_.ReceiveHere(left) == platform::OwnReceive::NotHere) return event.Wait(left);
+        switch (connection_.ReceiveHere(left, event)) {
+            case platform::OwnReceive::Done:
+                return WaitResult::Signaled;
+            case platform::OwnReceive::NotHere:
+                return event.Wait(left);
+            case platform::OwnReceive::Delivered:
+            case platform::OwnReceive::Timeout:
+                break;
+        }
     }
 }
 

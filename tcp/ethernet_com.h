@@ -59,7 +59,9 @@ public:
     bool SendData(const std::uint8_t* buffer, std::int32_t count);
     // The calling thread waits up to `timeoutMs` for the module's bytes and has them
     // delivered through the data callback on itself (see platform::TcpClient).
-    platform::OwnReceive ReceiveOnThisThread(std::uint32_t timeoutMs) { return ClientSocket->ReceiveOnThisThread(timeoutMs); }
+    platform::OwnReceive ReceiveOnThisThread(std::uint32_t timeoutMs, platform::Event& done) {
+        return ClientSocket->ReceiveOnThisThread(timeoutMs, done);
+    }
     void InterruptReceivers() { ClientSocket->InterruptReceivers(); }
 
     // True when the last Connect() was refused at once by the socket layer.

@@ -237,7 +237,7 @@ int TcpClient::SendBuf(const void* buffer, int count) {
 
 bool TcpClient::InNotification() const { return NotificationLoop::InDelivery(*impl_); }
 
-OwnReceive TcpClient::ReceiveOnThisThread(std::uint32_t timeoutMs) {
+OwnReceive TcpClient::ReceiveOnThisThread(std::uint32_t timeoutMs, Event& done) {
     Impl& impl = *impl_;
     NotificationLoop& loop = NotificationLoop::Instance();
     int fd = -1;
@@ -246,6 +246,8 @@ OwnReceive TcpClient::ReceiveOnThisThread(std::uint32_t timeoutMs) {
         if (impl.interrupted.load(std::memory_order_acquire) || impl.wakeFd < 0 || impl.fd < 0 || impl.key == 0 ||
             impl.phase.load(std::memory_order_relaxed) != Phase::Connected || impl.loopDelivering || impl.ownReceiving)
             return OwnReceive::NotHere;
+        // Another delivery may have ended since the caller last looked at `done`.
+        if (done.Wait(0) == WaitResult::Signaled) return OwnReceive::Done;
         impl.ownReceiving = true;
         // The loop is no longer woken for the bytes: only this thread is.
         loop.Rearm(impl.fd, impl.key, EPOLLRDHUP);

@@ -235,7 +235,7 @@ int TcpClient::SendBuf(const void* buffer, int count) { return impl_->SendBuf(bu
 bool TcpClient::InNotification() const { return Delivery::CountOnThisThread(impl_->serial) > 0; }
 
 // Notifications are window messages of the opening thread: no other thread takes them.
-OwnReceive TcpClient::ReceiveOnThisThread(std::uint32_t) { return OwnReceive::NotHere; }
+OwnReceive TcpClient::ReceiveOnThisThread(std::uint32_t, Event&) { return OwnReceive::NotHere; }
 void TcpClient::InterruptReceivers() {}
 
 }  // namespace kravent::platform

@@ -224,9 +224,12 @@ TEST(TcpClientSend, SendWithoutConnectionFails) {
 
 // A thread that waits for bytes takes them itself, one delivery of the client at a
 // time; whatever it does not wait for goes to the notification thread, once and in order.
+// An event that nothing sets: the waits below end on bytes, time or an interrupt.
+Event idle{false};
+
 TEST(TcpClientOwnReceive, BytesComeOnceAndInOrderWhicheverThreadTakesThem) {
     Connected c;
-    EXPECT_NE(c.harness.client->ReceiveOnThisThread(20), platform::OwnReceive::Delivered) << "nothing was sent";
+    EXPECT_NE(c.harness.client->ReceiveOnThisThread(20, idle), platform::OwnReceive::Delivered) << "nothing was sent";
     std::string sent;
     std::atomic<int> ownDeliveries{0};
     for (int i = 0; i < 300 && (ownDeliveries < 3 || i < 20); ++i) {
@@ -238,7 +241,7 @@ TEST(TcpClientOwnReceive, BytesComeOnceAndInOrderWhicheverThreadTakesThem) {
         std::thread waiter([&] {
             waiting = true;
             while (c.harness.Received().size() < sent.size()) {
-                if (c.harness.client->ReceiveOnThisThread(50) == platform::OwnReceive::Delivered) ++ownDeliveries;
+                if (c.harness.client->ReceiveOnThisThread(50, idle) == platform::OwnReceive::Delivered) ++ownDeliveries;
             }
         });
         while (!waiting) std::this_thread::yield();
@@ -262,7 +265,7 @@ TEST(TcpClientOwnReceive, BytesComeOnceAndInOrderWhicheverThreadTakesThem) {
 TEST(TcpClientOwnReceive, ACloseGoesToTheNotificationThreadAfterTheLastBytes) {
     Connected c;
     std::atomic<int> result{-1};
-    std::thread waiter([&] { result = static_cast<int>(c.harness.client->ReceiveOnThisThread(5000)); });
+    std::thread waiter([&] { result = static_cast<int>(c.harness.client->ReceiveOnThisThread(5000, idle)); });
     ASSERT_TRUE(c.peer.SendText("bye"));
     c.peer.Close();
     ASSERT_TRUE(c.harness.WaitFor(N::Disconnected));
@@ -270,19 +273,32 @@ TEST(TcpClientOwnReceive, ACloseGoesToTheNotificationThreadAfterTheLastBytes) {
     EXPECT_EQ(c.harness.Received(), "bye");
     EXPECT_EQ(c.harness.Kinds().back(), N::Disconnected);
     EXPECT_EQ(c.harness.Count(N::Disconnected), 1u);
-    EXPECT_EQ(c.harness.client->ReceiveOnThisThread(1000), platform::OwnReceive::NotHere) << "no socket";
+    EXPECT_EQ(c.harness.client->ReceiveOnThisThread(1000, idle), platform::OwnReceive::NotHere) << "no socket";
+}
+
+// What the waiter waits for may have been set by a delivery on the notification thread
+// that ended just before the waiter took the socket: it must not wait for bytes then.
+TEST(TcpClientOwnReceive, AnEventSetByAnotherDeliveryEndsTheWaitAtOnce) {
+    Connected c;
+    Event done{true};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(c.harness.client->ReceiveOnThisThread(60000, done), platform::OwnReceive::Done);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+    EXPECT_EQ(done.Wait(0), WaitResult::Timeout) << "taken";
+    ASSERT_TRUE(c.peer.SendText("next"));
+    ASSERT_TRUE(c.harness.WaitForReceived(4)) << "the notification thread still takes what comes";
 }
 
 TEST(TcpClientOwnReceive, InterruptEndsAWaitAtOnceAndRefusesTheNext) {
     Connected c;
     std::atomic<int> result{-1};
-    std::thread waiter([&] { result = static_cast<int>(c.harness.client->ReceiveOnThisThread(60000)); });
+    std::thread waiter([&] { result = static_cast<int>(c.harness.client->ReceiveOnThisThread(60000, idle)); });
     const auto start = std::chrono::steady_clock::now();
     c.harness.client->InterruptReceivers();
     waiter.join();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
     EXPECT_NE(result.load(), static_cast<int>(platform::OwnReceive::Delivered));
-    EXPECT_EQ(c.harness.client->ReceiveOnThisThread(1000), platform::OwnReceive::NotHere);
+    EXPECT_EQ(c.harness.client->ReceiveOnThisThread(1000, idle), platform::OwnReceive::NotHere);
     ASSERT_TRUE(c.peer.SendText("later"));
     ASSERT_TRUE(c.harness.WaitForReceived(5)) << "the notification thread takes the bytes";
 }
