@@ -15,7 +15,7 @@
 // of its kinds; each call also has a try_ form that reports through a Status instead,
 // and only those are compiled when the host is built without exceptions.
 //
-// Callbacks (poll, on_state) run on the library's notification thread (on_state on the
+// Callbacks (poll, on_state) run on the library's threads, one at a time (on_state on the
 // module's own thread when it reconnects); they must not wait for an answer of any
 // module, nor for a thread that is opening or closing one (a callback holds the table
 // through which the library's notifications find their module). The blocking calls need

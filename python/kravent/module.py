@@ -82,7 +82,7 @@ class Module:
     TCP connection; it raises :class:`KraventConnectionError` when either fails.
 
     Callbacks (``on_event`` and those of :meth:`start_polling`) run on the library's
-    notification thread, holding the interpreter lock like any Python thread. An
+    threads, one at a time, holding the interpreter lock like any Python thread. An
     exception they raise never reaches the library: the first ten are kept in
     :attr:`callback_errors`, and :attr:`callback_error_count` counts them all. A
     callback may call :meth:`close`: the connection is then closed on a thread of its
