@@ -7,17 +7,12 @@
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "cli/stop_signals.h"
+#include "cli/step_chart.h"
 #include "cli/table.h"
 
 namespace kravent::cli {
 
 namespace {
-
-std::string Fixed(double value, int decimals) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
 
 std::string Gain(double value) {
     char text[48];
@@ -25,8 +20,6 @@ std::string Gain(double value) {
     return text;
 }
 
-std::string Seconds(const std::optional<double>& s) { return s ? Fixed(*s, 3) + " s" : "not reached"; }
-std::string JsonSeconds(const std::optional<double>& s) { return s ? Fixed(*s, 4) : "null"; }
 
 std::string GainsJson(const PidSettings& g) {
     return JsonObject()
@@ -39,18 +32,15 @@ std::string GainsJson(const PidSettings& g) {
 
 std::string FiguresJson(const std::optional<StepCheck>& c) {
     if (!c) return "null";
-    return JsonObject()
-        .Add("rise_s", JsonSeconds(c->figures.riseSeconds))
-        .Add("overshoot_percent", Fixed(c->figures.overshootPercent, 2))
-        .Add("settling_s", JsonSeconds(c->figures.settlingSeconds))
-        .Add("final_error", Fixed(c->figures.finalError, 0))
-        .Text();
+    JsonObject figures;
+    AddStepFigures(figures, c->figures);
+    return figures.Text();
 }
 
 std::string MotorText(const MotorEstimate& m) {
-    return "motor: " + Gain(m.gain) + " counts/s per command unit, time constant " + Fixed(m.timeConstant, 4) +
-           " s, friction " + Fixed(m.friction, 1) + " command units (" + std::to_string(m.intervals) +
-           " intervals, fit within " + Fixed(m.residual, 2) + " counts)";
+    return "motor: " + Gain(m.gain) + " counts/s per command unit, time constant " + FixedText(m.timeConstant, 4) +
+           " s, friction " + FixedText(m.friction, 1) + " command units (" + std::to_string(m.intervals) +
+           " intervals, fit within " + FixedText(m.residual, 2) + " counts)";
 }
 
 std::string GainsText(const PidSettings& g) {
@@ -59,8 +49,8 @@ std::string GainsText(const PidSettings& g) {
 }
 
 std::string FiguresText(const StepCheck& c) {
-    return "rise " + Seconds(c.figures.riseSeconds) + ", overshoot " + Fixed(c.figures.overshootPercent, 1) +
-           " %, settling " + Seconds(c.figures.settlingSeconds);
+    return "rise " + SecondsText(c.figures.riseSeconds) + ", overshoot " + FixedText(c.figures.overshootPercent, 1) +
+           " %, settling " + SecondsText(c.figures.settlingSeconds);
 }
 
 Chart StepsChart(const std::string& address, const AutotuneOutcome& out, bool speedMode) {
@@ -69,8 +59,8 @@ Chart StepsChart(const std::string& address, const AutotuneOutcome& out, bool sp
     const StepCheck& b = *out.proposed;
     const std::string unit = speedMode ? "counts/s" : "counts";
     const std::string what = speedMode ? "SPEED" : "POSITION";
-    chart.title = "Gains found by experiment on " + address + ": a step from " + Fixed(a.start, 0) + " to " +
-                  Fixed(a.target, 0) + " " + unit;
+    chart.title = "Gains found by experiment on " + address + ": a step from " + FixedText(a.start, 0) + " to " +
+                  FixedText(a.target, 0) + " " + unit;
     chart.notes = {MotorText(out.proposal->motor),
                    "found: " + GainsText(out.proposal->found) + "; " + FiguresText(a),
                    "proposed: " + GainsText(out.proposal->proposed) + "; " + FiguresText(b)};
@@ -109,7 +99,7 @@ int CommandAutotune(const Arguments& args, const Reporter& report) {
     const AutotuneOutcome out = RunAutotune(session, request, showPhase, stop);
     const std::string restored = out.restored ? "; the settings found are back" : "";
     if (out.interrupted) {
-        report.Summary("autotune", "interrupted after " + Fixed(out.seconds, 1) + " s" + restored);
+        report.Summary("autotune", "interrupted after " + FixedText(out.seconds, 1) + " s" + restored);
         return kExitInterrupted;
     }
     if (!out.error.empty() && out.applied) return report.Failure("the proposed gains are written but not saved: " + out.error);
@@ -137,10 +127,10 @@ int CommandAutotune(const Arguments& args, const Reporter& report) {
             .Add("crossover", Gain(p.crossover))
             .Add("found", GainsJson(p.found))
             .Add("proposed", GainsJson(p.proposed))
-            .Add("step", JsonObject().Add("start", Fixed(out.found->start, 0)).Add("target", Fixed(out.found->target, 0)).Text())
+            .Add("step", JsonObject().Add("start", FixedText(out.found->start, 0)).Add("target", FixedText(out.found->target, 0)).Text())
             .Add("before", FiguresJson(out.found))
             .Add("after", FiguresJson(out.proposed))
-            .Add("experiment_s", Fixed(out.seconds, 2))
+            .Add("experiment_s", FixedText(out.seconds, 2))
             .AddBool("applied", out.applied)
             .AddBool("saved", out.saved)
             .Add("plot", args.plotPath ? JsonString(*args.plotPath) : "null");
@@ -158,17 +148,17 @@ int CommandAutotune(const Arguments& args, const Reporter& report) {
             {"KI", Gain(p.found.ki), Gain(p.proposed.ki)},
             {"KD", Gain(p.found.kd), Gain(p.proposed.kd)},
             {"ANTIRESETWINDUP", std::to_string(p.found.antiResetWindup), std::to_string(p.proposed.antiResetWindup)},
-            {"step to " + Fixed(a.target, 0) + unit, "from " + Fixed(a.start, 0), "from " + Fixed(b.start, 0)},
-            {"rise time", Seconds(a.figures.riseSeconds), Seconds(b.figures.riseSeconds)},
-            {"overshoot", Fixed(a.figures.overshootPercent, 1) + " %", Fixed(b.figures.overshootPercent, 1) + " %"},
-            {"settling time", Seconds(a.figures.settlingSeconds), Seconds(b.figures.settlingSeconds)},
-            {"final error", Fixed(a.figures.finalError, 0) + unit, Fixed(b.figures.finalError, 0) + unit},
+            {"step to " + FixedText(a.target, 0) + unit, "from " + FixedText(a.start, 0), "from " + FixedText(b.start, 0)},
+            {"rise time", SecondsText(a.figures.riseSeconds), SecondsText(b.figures.riseSeconds)},
+            {"overshoot", FixedText(a.figures.overshootPercent, 1) + " %", FixedText(b.figures.overshootPercent, 1) + " %"},
+            {"settling time", SecondsText(a.figures.settlingSeconds), SecondsText(b.figures.settlingSeconds)},
+            {"final error", FixedText(a.figures.finalError, 0) + unit, FixedText(b.figures.finalError, 0) + unit},
         };
         std::fputs(RenderTable({"", "FOUND", "PROPOSED"}, rows).c_str(), stdout);
         const std::string written = out.saved ? "proposed gains written and saved (SAVEUSERPARAMETERS)"
                                     : out.applied ? "proposed gains written (not saved; --save saves them)"
                                                   : "gains not written (--apply writes them)";
-        std::printf("experiment %s s; %s\n", Fixed(out.seconds, 1).c_str(), written.c_str());
+        std::printf("experiment %s s; %s\n", FixedText(out.seconds, 1).c_str(), written.c_str());
         if (args.plotPath) std::printf("chart of both steps written to %s\n", args.plotPath->c_str());
     }
     std::fflush(stdout);

@@ -5,22 +5,24 @@
 
 namespace kravent::cli {
 
-namespace {
-
-std::string Fixed(double value, int decimals) {
-    char text[32];
+std::string FixedText(double value, int decimals) {
+    char text[48];
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
     return text;
 }
 
-std::string SecondsText(const std::optional<double>& seconds) { return seconds ? Fixed(*seconds, 3) + " s" : "not reached"; }
+std::string SecondsText(const std::optional<double>& seconds) {
+    return seconds ? FixedText(*seconds, 3) + " s" : "not reached";
+}
 
-std::string JsonSeconds(const std::optional<double>& seconds) { return seconds ? Fixed(*seconds, 4) : "null"; }
+namespace {
+
+std::string JsonSeconds(const std::optional<double>& seconds) { return seconds ? FixedText(*seconds, 4) : "null"; }
 
 // The shortest decimal text of a sample (counts are whole; times keep microseconds).
 std::string Sample(double value, int decimals) {
     if (!std::isfinite(value)) return "";
-    std::string text = Fixed(value, decimals);
+    std::string text = FixedText(value, decimals);
     if (text.find('.') != std::string::npos) {
         while (text.back() == '0') text.pop_back();
         if (text.back() == '.') text.pop_back();
@@ -45,15 +47,15 @@ StepFigures JudgeRecording(const StepRecording& step) {
 
 std::string StepFiguresText(const StepFigures& figures) {
     return "rise time " + SecondsText(figures.riseSeconds) + " (10 % to 90 %), overshoot " +
-           Fixed(figures.overshootPercent, 1) + " %, settling time " + SecondsText(figures.settlingSeconds) +
-           " (within 2 %), final error " + Fixed(figures.finalError, 0) + " counts";
+           FixedText(figures.overshootPercent, 1) + " %, settling time " + SecondsText(figures.settlingSeconds) +
+           " (within 2 %), final error " + FixedText(figures.finalError, 0) + " counts";
 }
 
 void AddStepFigures(JsonObject& object, const StepFigures& figures) {
     object.Add("rise_s", JsonSeconds(figures.riseSeconds))
-        .Add("overshoot_percent", Fixed(figures.overshootPercent, 2))
+        .Add("overshoot_percent", FixedText(figures.overshootPercent, 2))
         .Add("settling_s", JsonSeconds(figures.settlingSeconds))
-        .Add("final_error", Fixed(figures.finalError, 0));
+        .Add("final_error", FixedText(figures.finalError, 0));
 }
 
 Chart StepChart(const StepRecording& step, const StepFigures& figures) {
@@ -71,7 +73,7 @@ Chart StepChart(const StepRecording& step, const StepFigures& figures) {
     chart.series = {{"POSITION", "counts", seconds, position},
                     {"DESIRED", "counts", seconds, desired},  // a position in position mode
                     {"SPEED", "counts/s", seconds, speed}};
-    chart.title = "Step of " + step.address + " from " + Fixed(step.start, 0) + " to " + std::to_string(step.target) +
+    chart.title = "Step of " + step.address + " from " + FixedText(step.start, 0) + " to " + std::to_string(step.target) +
                   " counts";
     chart.notes = {StepFiguresText(figures), step.tuning + (step.tuning.empty() ? "" : "; ") + "polled every " +
                                                  std::to_string(step.periodMs) + " ms"};

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,11 @@ struct StepRecording {
 inline constexpr double kSettlingShare = 0.02;
 
 StepFigures JudgeRecording(const StepRecording& step);
+
+// `value` with `decimals` digits after the point.
+std::string FixedText(double value, int decimals);
+// Seconds with three decimals and the unit, or "not reached".
+std::string SecondsText(const std::optional<double>& seconds);
 // "rise time 0.412 s (10 % to 90 %), overshoot 3.1 %, ...".
 std::string StepFiguresText(const StepFigures& figures);
 // The figures as fields of a JSON object (rise_s, overshoot_percent, settling_s, final_error).
