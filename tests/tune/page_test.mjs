@@ -1,7 +1,7 @@
 // The tuning page in headless Chromium against kravent-sim, as a user drives it:
 // live samples, the gains form (and a refused value that never reaches the module),
-// a step beside `kravent step`, a gain set saved and written back, the module gone
-// and back. Runs inside a private network namespace (run-page-test.sh).
+// a step beside `kravent step`, a gain set saved and written back, autotune's proposal
+// written only by Apply, the module gone and back. Runs inside a private network namespace (run-page-test.sh).
 //   node page_test.mjs KRAVENT KRAVENT_SIM SCREENSHOT_DIR
 import { spawn } from 'node:child_process';
 import { createRequire } from 'node:module';
@@ -168,6 +168,32 @@ test('the tuning page', { timeout: 90000 }, async (t) => {
     assert.equal(await moduleValue('KP'), '2', 'loading writes nothing');
     await page.click('#write-set');
     await page.waitForFunction(() => document.querySelector('#form tr[data-name="KP"] .module').textContent === '0.75');
+  });
+
+  await t.test('autotune shows its proposal beside the gains, and only Apply writes it', async () => {
+    const gains = ['KP', 'KI', 'KD', 'ANTIRESETWINDUP'];
+    const readBack = async () => JSON.parse((await run(kravent, ['read', '127.0.0.1', ...gains, '--json'])).stdout).registers;
+    const before = await readBack();
+    const message = (id) => page.$eval(id, (e) => e.textContent);
+    await page.$eval('#autotune-excursion', (e) => { e.value = '10'; });
+    await page.click('#autotune-run');
+    assert.match(await message('#autotune-message'), /20 or more/, 'refused in the page');
+    await page.$eval('#autotune-excursion', (e) => { e.value = '200'; });
+    await page.click('#autotune-run');
+    // Live: its phase and its samples while it runs.
+    await page.waitForFunction(() => window.tune.autotune.live && window.tune.autotune.t.length > 50 &&
+      /(probing|checking).*…$/.test(document.getElementById('autotune-phase').textContent), { polling: 20, timeout: 15000 });
+    await page.waitForFunction(() => !window.tune.autotune.live, { timeout: 30000 });
+    const result = await page.evaluate(() => window.tune.autotuneResult);
+    assert.ok(result && result.error === '' && result.restored, JSON.stringify(result && result.error));
+    assert.deepEqual(await readBack(), before, 'nothing written before Apply');
+    const rows = await page.$$eval('#autotune-proposal tbody tr', (r) => r.map((row) => [...row.children].map((c) => c.textContent)));
+    assert.deepEqual(rows[0], ['KP', result.proposal.found.KP, result.proposal.proposed.KP]);
+    assert.ok(rows.some(([what]) => what === 'settling time'), 'both steps\' figures');
+    await page.click('#autotune-apply');
+    await page.waitForFunction(() => /^written/.test(document.getElementById('autotune-apply-message').textContent));
+    const after = await readBack();
+    for (const name of gains) assert.equal(after[name], Number(result.proposal.proposed[name]), name);
   });
 
   await t.test('a step whose page is closed leaves the motor holding where it stood', async () => {
