@@ -422,7 +422,8 @@ function autotuneProgress(progress) {
 const secondsText = (s) => (s === null || s === undefined ? 'not reached' : `${s} s`);
 
 function showProposal(proposal, foundStep, proposedStep) {
-  const rows = Object.keys(proposal.proposed).map((name) => [name, proposal.found[name], proposal.proposed[name]]);
+  const rows = ['KP', 'KI', 'KD', 'ANTIRESETWINDUP'].filter((name) => name in proposal.proposed)
+    .map((name) => [name, proposal.found[name], proposal.proposed[name]]);
   if (foundStep && proposedStep) {
     const a = foundStep.figures;
     const b = proposedStep.figures;
