@@ -461,8 +461,15 @@ $('autotune-run').onclick = async () => {
   $('autotune-run').disabled = false;
   window.tune.autotuneResult = result;
   if (!result) return;
+  // The experiment's own record, a gap in it shown as a gap.
   const s = result.samples;
-  Object.assign(autotune, { t: s.time_s, position: s.POSITION, desired: s.DESIRED, dirty: true });
+  Object.assign(autotune, { t: [], position: [], desired: [], dirty: true });
+  s.time_s.forEach((t, i) => {
+    if (i && t - s.time_s[i - 1] > 0.25) { autotune.t.push((t + s.time_s[i - 1]) / 2); autotune.position.push(null); autotune.desired.push(null); }
+    autotune.t.push(t);
+    autotune.position.push(s.POSITION[i]);
+    autotune.desired.push(s.DESIRED[i]);
+  });
   const back = result.restored ? '; the gains found are back' : '; the gains found could not be put back';
   if (result.error) {
     say('autotune-message', (result.interrupted ? 'stopped' : 'ended: ' + result.error) + back, !result.interrupted);
