@@ -16,7 +16,8 @@ const require = createRequire(resolve(process.env.KRAVENT_NODE_MODULES, 'x'));
 const puppeteer = require('puppeteer-core');
 const work = mkdtempSync(join(tmpdir(), 'kravent-tune-'));
 
-// A child whose output lines are kept; `line(re)` waits for the first that matches.
+// A child whose output lines are kept; `line(re)` waits for the first that matches
+// (of those from line `from` on).
 function start(program, args) {
   const child = spawn(program, args, { stdio: ['ignore', 'pipe', 'pipe'] });
   const lines = [];
@@ -30,8 +31,8 @@ function start(program, args) {
     }
   });
   child.stderr.on('data', () => {});
-  const line = (re, ms = 10000) => new Promise((resolve, reject) => {
-    const found = lines.find((l) => re.test(l));
+  const line = (re, ms = 10000, from = 0) => new Promise((resolve, reject) => {
+    const found = lines.slice(from).find((l) => re.test(l));
     if (found) return resolve(found);
     const w = { re, resolve };
     waiters.push(w);
@@ -202,7 +203,10 @@ test('the tuning page', { timeout: 90000 }, async (t) => {
     await other.waitForFunction(() => window.tune.stats.samples > 0);
     await other.$eval('#step-target', (e) => { e.value = '60000'; });
     await other.$eval('#step-duration', (e) => { e.value = '20'; });
+    const from = sim.lines.length;
     await other.click('#step-run');
+    // Closed once the motor is on its way, so that where it holds is on the step.
+    await sim.line(/module 0 -> tcp .*read answer:.* POSITION=[1-9]\d\d/, 10000, from);
     // The first page is in the background now, where Chromium draws no frames: poll on a timer.
     await page.waitForFunction(() => !document.getElementById('stop').disabled, { polling: 50 });
     await other.close();
