@@ -91,7 +91,8 @@ int CommandTune(const Arguments& args, const Reporter& report) {
         std::unique_lock lock(mutex);
         stopped.wait(lock, [&] { return stop; });
     }
-    // An experiment under way ends holding where the motor stands.
+    // An experiment under way ends as a stop ends it: a step holds where the motor
+    // stands, autotune puts back what it found.
     if (server.experiments().Stop("stopped by a signal")) {
         while (server.experiments().Running() != nullptr) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

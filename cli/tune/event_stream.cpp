@@ -97,7 +97,7 @@ void TuneServer::AddStream() {
             },
             [this, client](bool) {
                 if (!client.empty() && experiments_.Stop("the page was closed", client))
-                    std::fprintf(stderr, "kravent: tune: the page that ran the experiment was closed; the motor holds\n");
+                    std::fprintf(stderr, "kravent: tune: the page that ran the experiment was closed; the experiment stops\n");
             });
     });
 }

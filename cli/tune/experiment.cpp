@@ -20,6 +20,16 @@ void ExperimentContext::ThrowIfStopped() const {
     if (Stopped()) throw ExperimentError("stopped");
 }
 
+void ExperimentContext::Report(nlohmann::json progress) {
+    std::lock_guard lock(progressMutex_);
+    progress_ = std::move(progress);
+}
+
+nlohmann::json ExperimentContext::Progress() const {
+    std::lock_guard lock(progressMutex_);
+    return progress_;
+}
+
 void ExperimentRunner::Add(const std::string& name, Experiment experiment) { experiments_[name] = std::move(experiment); }
 
 nlohmann::json ExperimentRunner::Run(const std::string& name, const nlohmann::json& parameters, const std::string& owner) {
@@ -63,7 +73,7 @@ bool ExperimentRunner::Stop(const std::string&, const std::string& owner) {
 nlohmann::json ExperimentRunner::Running() const {
     std::lock_guard lock(mutex_);
     if (!running_) return nullptr;
-    return {{"name", runningName_}, {"owner", owner_}};
+    return {{"name", runningName_}, {"owner", owner_}, {"progress", running_->Progress()}};
 }
 
 std::string ExperimentRunner::Hold() {

@@ -36,12 +36,19 @@ public:
     bool Stopped() const { return stopped_.load(); }
     // Throws ExperimentError when the experiment was stopped.
     void ThrowIfStopped() const;
+    // Set once a stop is asked for; for code that watches a flag of its own.
+    const std::atomic<bool>& StopFlag() const { return stopped_; }
+    // How far the experiment has got, for the page (in Running() as "progress").
+    void Report(nlohmann::json progress);
+    nlohmann::json Progress() const;
 
 private:
     friend class ExperimentRunner;
     ModuleLink& link_;
     SampleRing& ring_;
     std::atomic<bool> stopped_{false};
+    mutable std::mutex progressMutex_;
+    nlohmann::json progress_;
 };
 
 using Experiment = std::function<nlohmann::json(const nlohmann::json& parameters, ExperimentContext& context)>;
@@ -56,7 +63,7 @@ public:
     nlohmann::json Run(const std::string& name, const nlohmann::json& parameters, const std::string& owner);
     // Stops the running experiment (of `owner` only, when given); true when one was stopped.
     bool Stop(const std::string& why, const std::string& owner = {});
-    // What runs now: {"name":..., "owner":...} or null.
+    // What runs now: {"name":..., "owner":..., "progress":...} or null.
     nlohmann::json Running() const;
     // Commands the motor to hold its present position (position mode, INPUT = POSITION).
     std::string Hold();

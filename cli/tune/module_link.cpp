@@ -20,6 +20,7 @@ constexpr std::chrono::milliseconds kConnectLimit{5000};
 constexpr std::chrono::milliseconds kRetryPause{1000};
 constexpr std::chrono::milliseconds kRequestLimit{10000};
 constexpr std::chrono::milliseconds kTick{200};
+constexpr const char* kLentWhy = "an experiment has the module";
 
 std::size_t Index(std::string_view name) { return *FindRegister(name); }
 
@@ -46,6 +47,7 @@ const char* LinkStateName(LinkState state) {
     case LinkState::kConnecting: return "connecting";
     case LinkState::kConnected: return "connected";
     case LinkState::kLost: return "lost";
+    case LinkState::kLent: return "lent";
     case LinkState::kStopped: return "stopped";
     }
     return "";
@@ -101,7 +103,7 @@ LinkAnswer ModuleLink::Exchange(LinkRequest request, std::chrono::milliseconds l
         std::lock_guard lock(mutex_);
         if (status_.state != LinkState::kConnected) {
             LinkAnswer refused;
-            refused.error = "the module " + status_.address + " is not connected";
+            refused.error = status_.state == LinkState::kLent ? kLentWhy : "the module " + status_.address + " is not connected";
             return refused;
         }
         jobs_.push_back(std::move(job));
@@ -115,6 +117,22 @@ LinkAnswer ModuleLink::Exchange(LinkRequest request, std::chrono::milliseconds l
         return late;
     }
     return answer.get();
+}
+
+std::string ModuleLink::Lend(Borrower use) {
+    auto job = std::make_unique<Job>();
+    job->borrower = std::move(use);
+    std::future<LinkAnswer> answer = job->done.get_future();
+    {
+        std::lock_guard lock(mutex_);
+        if (status_.state != LinkState::kConnected)
+            return status_.state == LinkState::kLent ? kLentWhy : "the module " + status_.address + " is not connected";
+        jobs_.push_back(std::move(job));
+    }
+    wakeup_.Notify();
+    // No limit here: the borrower keeps its own, and the link answers every job.
+    const LinkAnswer done = answer.get();
+    return done.ok ? std::string() : done.error;
 }
 
 LinkStatus ModuleLink::Status() const {
@@ -160,8 +178,12 @@ void ModuleLink::Run() {
             std::lock_guard lock(mutex_);
             if (stopping_) break;
         }
-        if (Connect()) Serve();
+        const bool up = Connect();
+        ReturnLoan();
+        if (up) Serve();
+        if (lent_) RunLoan();
     }
+    ReturnLoan();
     std::lock_guard lock(mutex_);
     status_.state = LinkState::kStopped;
 }
@@ -296,6 +318,41 @@ void ModuleLink::Handle(const RegisterValues& values, Clock::time_point at) {
     }
 }
 
+void ModuleLink::Show(PollSample&& sample) {
+    sample.sequence = ++sequence_;
+    onSample_(std::move(sample));
+}
+
+void ModuleLink::RunLoan() {
+    std::array<std::int32_t, 4> ip;
+    {
+        std::lock_guard lock(mutex_);
+        ip = ip_;
+        status_.state = LinkState::kLent;
+        status_.detail = kLentWhy;
+    }
+    loanAnswer_ = LinkAnswer{};
+    Session session;
+    std::string error;
+    if (session.Open(ip.data(), error)) {
+        try {
+            lent_->borrower(session, [this](PollSample&& sample) { Show(std::move(sample)); });
+            loanAnswer_.ok = true;
+        } catch (const std::exception& e) {
+            loanAnswer_.error = e.what();
+        }
+    } else {
+        loanAnswer_.error = error;
+    }
+    session.Close();
+}
+
+void ModuleLink::ReturnLoan() {
+    if (!lent_) return;
+    lent_->done.set_value(loanAnswer_);
+    lent_.reset();
+}
+
 void ModuleLink::Serve() {
     std::string why;
     {
@@ -331,6 +388,12 @@ void ModuleLink::Serve() {
         if (!current_ && !jobs_.empty()) {
             next = std::move(jobs_.front());
             jobs_.pop_front();
+        }
+        if (next && next->borrower) {  // the loan starts once no request is on its way
+            lent_ = std::move(next);
+            status_.state = LinkState::kLent;
+            why = kLentWhy;
+            break;
         }
         lock.unlock();
         const auto now = Clock::now();

@@ -22,6 +22,7 @@
 
 #include "Vorn-KRAVENT_DLLInterface.h"
 #include "cli/host_value.h"
+#include "cli/session.h"
 #include "hostos/hostos.h"
 
 namespace kravent::cli::tune {
@@ -36,7 +37,8 @@ struct PollSample {
     std::vector<double> values;
 };
 
-enum class LinkState { kConnecting, kConnected, kLost, kStopped };
+// kLent: an experiment has the module over a session of its own (ModuleLink::Lend).
+enum class LinkState { kConnecting, kConnected, kLost, kLent, kStopped };
 const char* LinkStateName(LinkState state);
 
 struct LinkStatus {
@@ -64,6 +66,9 @@ struct LinkAnswer {
 class ModuleLink {
 public:
     using SampleSink = std::function<void(PollSample&&)>;
+    // What Lend() hands over: a session of its own to the module, and `show`, which
+    // passes a sample on as if the poll had brought it (its sequence number is set).
+    using Borrower = std::function<void(Session& session, const SampleSink& show)>;
 
     ModuleLink(const std::array<std::int32_t, 4>& ip, std::vector<std::size_t> polled, int periodMs, SampleSink onSample);
     ~ModuleLink();  // Stop()
@@ -78,6 +83,11 @@ public:
     // Carries out `request` and waits for its answer, at most `limit`.
     LinkAnswer Exchange(LinkRequest request, std::chrono::milliseconds limit = std::chrono::milliseconds(10000));
 
+    // Runs `use` on the link's thread with the module to itself: polling stops, the
+    // link's connection closes and `use` gets a Session over a new one; then the link
+    // connects again and resumes polling before Lend returns. Empty, or why `use` did not run.
+    std::string Lend(Borrower use);
+
     LinkStatus Status() const;
     std::vector<std::size_t> Polled() const;
     int PeriodMs() const;
@@ -85,6 +95,7 @@ public:
 private:
     struct Job {
         LinkRequest request;
+        Borrower borrower;  // set for Lend(): the job is the loan
         std::promise<LinkAnswer> done;
     };
     struct Inbox {  // what the callbacks leave for the thread; guarded by mutex_
@@ -106,12 +117,17 @@ private:
     bool Pause(std::chrono::milliseconds limit);
     void FailJobs(const std::string& why);
     void Handle(const RegisterValues& values, Clock::time_point at);
+    void RunLoan();     // lent_, while disconnected
+    void ReturnLoan();  // answers lent_ once the link is back (or could not be)
+    void Show(PollSample&& sample);
 
     mutable std::mutex mutex_;
     hostos::Wakeup wakeup_;
     Inbox inbox_;
     std::deque<std::unique_ptr<Job>> jobs_;
     std::unique_ptr<Job> current_;  // sent, waiting for its answer; link thread only
+    std::unique_ptr<Job> lent_;     // the loan under way or just ended; link thread only
+    LinkAnswer loanAnswer_;
     Clock::time_point currentDeadline_;
     std::array<std::int32_t, 4> ip_;
     bool retarget_ = false;

@@ -109,6 +109,15 @@ void TuneServer::AddRoutes() {
         return nlohmann::json{{"sent", checked.asSent}, {"read", ReadForm(link_)}};
     });
 
+    // What the module holds now becomes what it starts with.
+    Post("/api/save", [this](const nlohmann::json&) {
+        LinkRequest request;
+        request.writes = {{Index("SAVEUSERPARAMETERS"), HostValue{}}};
+        const LinkAnswer saved = link_.Exchange(request);
+        if (!saved.ok) throw ApiError(503, saved.error);
+        return nlohmann::json{{"saved", true}};
+    });
+
     Get("/api/gainset", [this](const nlohmann::json& input) {
         const LinkStatus status = link_.Status();
         GainSet set;

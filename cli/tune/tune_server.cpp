@@ -6,6 +6,7 @@
 #include <random>
 #include <utility>
 
+#include "cli/tune/autotune_experiment.h"
 #include "cli/value_format.h"
 
 namespace kravent::cli::tune {
@@ -69,6 +70,7 @@ TuneServer::TuneServer(ModuleLink& link, SampleRing& ring, ServerOptions options
         return httplib::Server::HandlerResponse::Handled;
     });
     experiments_.Add("step", StepExperiment(stepRuns_));
+    experiments_.Add("autotune", AutotuneExperiment());
     AddRoutes();
     AddStream();
 }

@@ -1,7 +1,7 @@
 // The tuning page in headless Chromium against kravent-sim, as a user drives it:
 // live samples, the gains form (and a refused value that never reaches the module),
-// a step beside `kravent step`, a gain set saved and written back, the module gone
-// and back. Runs inside a private network namespace (run-page-test.sh).
+// a step beside `kravent step`, a gain set saved and written back, autotune's proposal
+// written only by Apply, the module gone and back. Runs inside a private network namespace (run-page-test.sh).
 //   node page_test.mjs KRAVENT KRAVENT_SIM SCREENSHOT_DIR
 import { spawn } from 'node:child_process';
 import { createRequire } from 'node:module';
@@ -16,7 +16,8 @@ const require = createRequire(resolve(process.env.KRAVENT_NODE_MODULES, 'x'));
 const puppeteer = require('puppeteer-core');
 const work = mkdtempSync(join(tmpdir(), 'kravent-tune-'));
 
-// A child whose output lines are kept; `line(re)` waits for the first that matches.
+// A child whose output lines are kept; `line(re)` waits for the first that matches
+// (of those from line `from` on).
 function start(program, args) {
   const child = spawn(program, args, { stdio: ['ignore', 'pipe', 'pipe'] });
   const lines = [];
@@ -30,8 +31,8 @@ function start(program, args) {
     }
   });
   child.stderr.on('data', () => {});
-  const line = (re, ms = 10000) => new Promise((resolve, reject) => {
-    const found = lines.find((l) => re.test(l));
+  const line = (re, ms = 10000, from = 0) => new Promise((resolve, reject) => {
+    const found = lines.slice(from).find((l) => re.test(l));
     if (found) return resolve(found);
     const w = { re, resolve };
     waiters.push(w);
@@ -170,13 +171,42 @@ test('the tuning page', { timeout: 90000 }, async (t) => {
     await page.waitForFunction(() => document.querySelector('#form tr[data-name="KP"] .module').textContent === '0.75');
   });
 
+  await t.test('autotune shows its proposal beside the gains, and only Apply writes it', async () => {
+    const gains = ['KP', 'KI', 'KD', 'ANTIRESETWINDUP'];
+    const readBack = async () => JSON.parse((await run(kravent, ['read', '127.0.0.1', ...gains, '--json'])).stdout).registers;
+    const before = await readBack();
+    const message = (id) => page.$eval(id, (e) => e.textContent);
+    await page.$eval('#autotune-excursion', (e) => { e.value = '10'; });
+    await page.click('#autotune-run');
+    assert.match(await message('#autotune-message'), /20 or more/, 'refused in the page');
+    await page.$eval('#autotune-excursion', (e) => { e.value = '200'; });
+    await page.click('#autotune-run');
+    // Live: its phase and its samples while it runs.
+    await page.waitForFunction(() => window.tune.autotune.live && window.tune.autotune.t.length > 50 &&
+      /(probing|checking).*…$/.test(document.getElementById('autotune-phase').textContent), { polling: 20, timeout: 15000 });
+    await page.waitForFunction(() => !window.tune.autotune.live, { timeout: 30000 });
+    const result = await page.evaluate(() => window.tune.autotuneResult);
+    assert.ok(result && result.error === '' && result.restored, JSON.stringify(result && result.error));
+    assert.deepEqual(await readBack(), before, 'nothing written before Apply');
+    const rows = await page.$$eval('#autotune-proposal tbody tr', (r) => r.map((row) => [...row.children].map((c) => c.textContent)));
+    assert.deepEqual(rows[0], ['KP', result.proposal.found.KP, result.proposal.proposed.KP]);
+    assert.ok(rows.some(([what]) => what === 'settling time'), 'both steps\' figures');
+    await page.click('#autotune-apply');
+    await page.waitForFunction(() => /^written/.test(document.getElementById('autotune-apply-message').textContent));
+    const after = await readBack();
+    for (const name of gains) assert.equal(after[name], Number(result.proposal.proposed[name]), name);
+  });
+
   await t.test('a step whose page is closed leaves the motor holding where it stood', async () => {
     const other = await browser.newPage();
     await other.goto(url);
     await other.waitForFunction(() => window.tune.stats.samples > 0);
     await other.$eval('#step-target', (e) => { e.value = '60000'; });
     await other.$eval('#step-duration', (e) => { e.value = '20'; });
+    const from = sim.lines.length;
     await other.click('#step-run');
+    // Closed once the motor is on its way, so that where it holds is on the step.
+    await sim.line(/module 0 -> tcp .*read answer:.* POSITION=[1-9]\d\d/, 10000, from);
     // The first page is in the background now, where Chromium draws no frames: poll on a timer.
     await page.waitForFunction(() => !document.getElementById('stop').disabled, { polling: 50 });
     await other.close();

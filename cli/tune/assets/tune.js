@@ -101,6 +101,7 @@ function takeSamples(batch) {
     for (const column of live.values) column.splice(0, from);
   }
   live.dirty = true;
+  autotuneTake(batch);
 }
 
 function draw() {
@@ -109,6 +110,10 @@ function draw() {
     live.dirty = false;
     ++stats.draws;
     $('live-stats').textContent = `${stats.samples} samples, ${stats.lost} missing`;
+  }
+  if (autotune.dirty) {
+    autotune.chart.setData([autotune.t, autotune.position, autotune.desired]);
+    autotune.dirty = false;
   }
   requestAnimationFrame(draw);
 }
@@ -120,6 +125,7 @@ function showStatus(status) {
   const who = [status.name, status.mac].filter(Boolean).join(', ');
   element.textContent = status.state === 'connected' ? `connected to ${status.address}${who ? ' (' + who + ')' : ''}`
     : status.state === 'lost' ? `module ${status.address} gone${status.detail ? ': ' + status.detail : ''}; waiting for it`
+    : status.state === 'lent' ? `${status.address}: ${status.detail}`
     : `connecting to ${status.address}…`;
 }
 
@@ -132,7 +138,12 @@ function openStream() {
   });
   source.addEventListener('samples', (e) => { ++stats.events; takeSamples(JSON.parse(e.data)); });
   source.addEventListener('status', (e) => showStatus(JSON.parse(e.data)));
-  source.addEventListener('running', (e) => { const running = JSON.parse(e.data); $('stop').disabled = !running; });
+  source.addEventListener('running', (e) => {
+    const running = JSON.parse(e.data);
+    $('stop').disabled = !running;
+    $('autotune-stop').disabled = !running;
+    if (running && running.name === 'autotune') autotuneProgress(running.progress);
+  });
   source.onerror = () => { if (source.readyState === EventSource.CLOSED) setTimeout(openStream, 1000); $('status').className = 'state-lost'; $('status').textContent = 'the tool is not reachable'; };
 }
 
@@ -369,6 +380,122 @@ $('step-run').onclick = async () => {
 };
 $('stop').onclick = async () => { try { await api('/api/stop', {}); } catch (e) { say('step-message', e.message, true); } };
 $('hold').onclick = async () => { try { await api('/api/hold', {}); say('step-message', 'holding where it stands'); } catch (e) { say('step-message', e.message, true); } };
+
+// ---------------------------------------------------------------- autotune
+// The experiment runs with the module's connection to itself; its samples come in the
+// stream as the poll's would and are drawn here too. The proposal is only shown: Apply
+// writes it through the form's checks.
+const autotune = { live: false, t: [], position: [], desired: [], dirty: false, chart: null, proposed: null };
+window.tune.autotune = autotune;
+
+function autotuneChart() {
+  const holder = $('autotune-chart');
+  holder.innerHTML = '';
+  autotune.chart = new uPlot({
+    width: width(holder), height: 220, scales: { x: { time: false } },
+    series: [{ label: 's' }, { label: 'POSITION', stroke: COLOURS[0], width: 1.5 }, { label: 'DESIRED', stroke: COLOURS[1], width: 1 }],
+    axes: [{ label: 'time [s]' }, { label: 'counts', size: 70 }],
+    legend: { live: false },
+  }, [[], [], []], holder);
+}
+
+function autotuneTake(batch) {
+  if (!autotune.live) return;
+  const p = batch.columns.indexOf('POSITION');
+  const d = batch.columns.indexOf('DESIRED');
+  if (p < 0 || d < 0) return;
+  for (let i = 0; i < batch.t.length; ++i) {
+    if (autotune.origin === undefined) autotune.origin = batch.t[i];
+    autotune.t.push(batch.t[i] - autotune.origin);
+    autotune.position.push(batch.v[p][i]);
+    autotune.desired.push(batch.v[d][i]);
+  }
+  autotune.dirty = true;
+}
+
+function autotuneProgress(progress) {
+  if (!progress || !autotune.live) return;
+  $('autotune-phase').textContent = progress.phase + '…';
+  if (progress.proposal) showProposal(progress.proposal, null, null);
+}
+
+const secondsText = (s) => (s === null || s === undefined ? 'not reached' : `${s} s`);
+
+function showProposal(proposal, foundStep, proposedStep) {
+  const rows = ['KP', 'KI', 'KD', 'ANTIRESETWINDUP'].filter((name) => name in proposal.proposed)
+    .map((name) => [name, proposal.found[name], proposal.proposed[name]]);
+  if (foundStep && proposedStep) {
+    const a = foundStep.figures;
+    const b = proposedStep.figures;
+    rows.push([`step to ${foundStep.target}`, `from ${foundStep.start}`, `from ${proposedStep.start}`],
+      ['rise time', secondsText(a.rise_s), secondsText(b.rise_s)],
+      ['overshoot', `${a.overshoot_percent} %`, `${b.overshoot_percent} %`],
+      ['settling time', secondsText(a.settling_s), secondsText(b.settling_s)],
+      ['final error', String(a.final_error), String(b.final_error)]);
+  }
+  const body = document.querySelector('#autotune-proposal tbody');
+  body.innerHTML = '';
+  for (const cells of rows) {
+    const row = document.createElement('tr');
+    for (const text of cells) {
+      const cell = document.createElement('td');
+      cell.textContent = text;
+      row.appendChild(cell);
+    }
+    body.appendChild(row);
+  }
+}
+
+$('autotune-run').onclick = async () => {
+  const excursion = Number($('autotune-excursion').value);
+  if (!Number.isInteger(excursion) || excursion < 20) { say('autotune-message', 'the excursion is a whole number of counts, 20 or more', true); return; }
+  autotune.proposed = null;
+  $('autotune-apply').disabled = $('autotune-apply-save').disabled = true;
+  say('autotune-apply-message', 'nothing is written until Apply');
+  document.querySelector('#autotune-proposal tbody').innerHTML = '';
+  Object.assign(autotune, { live: true, t: [], position: [], desired: [], origin: undefined, dirty: true });
+  if (!autotune.chart) autotuneChart();
+  $('autotune-run').disabled = true;
+  const result = await runExperiment('autotune', { mode: $('autotune-mode').value, excursion, rule: $('autotune-rule').value }, 'autotune-message');
+  autotune.live = false;
+  $('autotune-run').disabled = false;
+  window.tune.autotuneResult = result;
+  if (!result) return;
+  // The experiment's own record, a gap in it shown as a gap.
+  const s = result.samples;
+  Object.assign(autotune, { t: [], position: [], desired: [], dirty: true });
+  s.time_s.forEach((t, i) => {
+    if (i && t - s.time_s[i - 1] > 0.25) { autotune.t.push((t + s.time_s[i - 1]) / 2); autotune.position.push(null); autotune.desired.push(null); }
+    autotune.t.push(t);
+    autotune.position.push(s.POSITION[i]);
+    autotune.desired.push(s.DESIRED[i]);
+  });
+  const back = result.restored ? '; the gains found are back' : '; the gains found could not be put back';
+  if (result.error) {
+    say('autotune-message', (result.interrupted ? 'stopped' : 'ended: ' + result.error) + back, !result.interrupted);
+    $('autotune-phase').textContent = '';
+    return;
+  }
+  $('autotune-phase').textContent = `${result.mode} mode, rule ${result.rule}: experiment ${result.seconds.toFixed(1)} s`;
+  say('autotune-message', 'done; the module keeps the gains it had');
+  showProposal(result.proposal, result.found_step, result.proposed_step);
+  autotune.proposed = result.proposal.proposed;
+  $('autotune-apply').disabled = $('autotune-apply-save').disabled = false;
+  readGains();
+};
+
+async function applyProposal(save) {
+  if (!autotune.proposed) return;
+  if (!await writeValues(autotune.proposed, 'autotune-apply-message')) return;
+  if (save) {
+    try { await api('/api/save', {}); say('autotune-apply-message', 'written and saved (SAVEUSERPARAMETERS)'); } catch (e) { say('autotune-apply-message', 'written, not saved: ' + e.message, true); return; }
+  }
+  for (const [name, text] of Object.entries(autotune.proposed)) formRow(name).querySelector('input').value = text;
+  $('autotune-apply').disabled = $('autotune-apply-save').disabled = true;
+}
+$('autotune-apply').onclick = () => applyProposal(false);
+$('autotune-apply-save').onclick = () => applyProposal(true);
+$('autotune-stop').onclick = async () => { try { await api('/api/stop', {}); } catch (e) { say('autotune-message', e.message, true); } };
 
 // ---------------------------------------------------------------- modules
 $('scan').onclick = async () => {
