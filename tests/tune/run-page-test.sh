@@ -10,4 +10,4 @@ if ! command -v node >/dev/null || ! [ -x "${KRAVENT_CHROMIUM:-/usr/bin/chromium
   echo "skipped: node, chromium or puppeteer-core ($KRAVENT_NODE_MODULES) missing"
   exit 77
 fi
-exec "$here/../netns/run-in-netns.sh" node --test-reporter=spec "$here/page_test.mjs" "$@"
+exec "$here/../netns/run-in-netns.sh" node "$here/page_test.mjs" "$@"
