@@ -94,14 +94,6 @@ std::int32_t CComManagement::PacketCount() const {
     return WithExchange([](Exchange& e) { return e.PacketCount(); });
 }
 
-bool CComManagement::PacketsRemain() const {
-    return WithExchange([](Exchange& e) { return e.PacketsRemain(); });
-}
-
-std::uint64_t CComManagement::AnswerDue() const {
-    return WithExchange([](Exchange& e) { return e.AnswerDue(); });
-}
-
 std::uint32_t CComManagement::BeginExchange() {
     // Wake-ups left by an earlier exchange are dropped first.
     Events_.HevAck.Wait(0);
@@ -119,9 +111,14 @@ void CComManagement::ReplyAbandoned() {
 
 PacketSend CComManagement::SendNextPacket() {
     const std::uint64_t now = platform::SteadyMilliseconds();
-    const auto k = static_cast<std::size_t>(WithExchange([now](Exchange& e) { return e.PacketGoesOut(now); }));
-    CEthernetCom* transport = EthernetCom.load(std::memory_order_acquire);
     PacketSend result;
+    const auto k = static_cast<std::size_t>(WithExchange([now, &result](Exchange& e) {
+        const std::int32_t index = e.PacketGoesOut(now);
+        result.more = e.PacketsRemain();
+        result.answerDueMs = e.AnswerDue();
+        return index;
+    }));
+    CEthernetCom* transport = EthernetCom.load(std::memory_order_acquire);
     if (k >= kPacketBufferCount) return result;
     result.sent = transport != nullptr && transport->SendData(Packets_.buffer[k], Packets_.length[k]);
     result.carriedBytes = result.sent && Packets_.length[k] > 0;

@@ -96,8 +96,6 @@ public:
     std::uint32_t BeginExchange() override;
     bool EndExchange(std::uint32_t exchange) override;
     PacketSend SendNextPacket() override;
-    bool PacketsRemain() const override;
-    std::uint64_t AnswerDue() const override;
     platform::OwnReceive ReceiveHere(std::uint32_t timeoutMs, platform::Event& done) override;
     void ReplyAbandoned() override;
     void Report(std::string_view message) const override;

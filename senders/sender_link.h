@@ -25,6 +25,8 @@ struct PacketSend {
     bool sent = false;            // the transport took the packet
     bool carriedBytes = false;    // ... and it had bytes, so an answer will come
     bool connectionLost = false;  // the send failed and the socket is gone for good
+    bool more = false;            // packets of the exchange remain after this one
+    std::uint64_t answerDueMs = 0;  // when its answer is due at the latest (steady ms)
 };
 
 class SenderLink {
@@ -53,10 +55,6 @@ public:
     virtual bool EndExchange(std::uint32_t exchange) = 0;
     // Counts the next packet as sent, then hands it to the transport.
     virtual PacketSend SendNextPacket() = 0;
-    // True while packets of the exchange remain to be sent.
-    virtual bool PacketsRemain() const = 0;
-    // When the answer to the last packet sent is due (steady milliseconds).
-    virtual std::uint64_t AnswerDue() const = 0;
     // Waits up to `timeoutMs` for the module's bytes on this thread and delivers them
     // here, where the platform allows it; `done` is the answer's event.
     virtual platform::OwnReceive ReceiveHere(std::uint32_t timeoutMs, platform::Event& done) = 0;

@@ -57,6 +57,7 @@ SenderThread::Sent SenderThread::SendPackets(bool stopAtFailure) {
         }
         if (i == 0) exchange_ = connection_.BeginExchange();
         const PacketSend packet = connection_.SendNextPacket();
+        answerDueMs_ = packet.answerDueMs;
         if (!packet.sent) {
             connection_.Report(messages_.sendFailed);
             sent.failed = true;
@@ -72,9 +73,9 @@ SenderThread::Sent SenderThread::SendPackets(bool stopAtFailure) {
             sent.terminated = true;
             return sent;
         }
-        if (connection_.PacketsRemain()) {
+        if (packet.more) {
             Hold(true);
-            if (Judge(AwaitAnswer(events_.HevMultiplePacket, connection_.AnswerDue()), messages_.multiplePacket) ==
+            if (Judge(AwaitAnswer(events_.HevMultiplePacket, answerDueMs_), messages_.multiplePacket) ==
                 Wait::Terminated) {
                 sent.terminated = true;
                 return sent;
@@ -88,7 +89,7 @@ SenderThread::Sent SenderThread::SendPackets(bool stopAtFailure) {
 // finds another thread ready costs a switch of its own.
 SenderThread::Wait SenderThread::AwaitAck() {
     Hold(true);
-    WaitResult result = AwaitAnswer(events_.HevAck, connection_.AnswerDue());
+    WaitResult result = AwaitAnswer(events_.HevAck, answerDueMs_);
     // An answer that claimed the exchange as the wait ran out sets HevAck once it has
     // been delivered: the exchange was answered in time.
     if (result != WaitResult::Signaled && !connection_.EndExchange(exchange_))

@@ -80,6 +80,7 @@ protected:
 
 private:
     std::uint32_t exchange_ = 0;  // the exchange this thread has open, 0 for none
+    std::uint64_t answerDueMs_ = 0;  // when the answer to its last packet is due
 };
 
 }  // namespace kravent
