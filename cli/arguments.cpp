@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "cli/gain_design.h"
 #include "cli/register_catalogue.h"
 #include "cli/value_format.h"
 
@@ -75,8 +76,7 @@ ParsedArguments ParseArguments(int argc, const char* const* argv) {
         } else if (name == "--excursion") {
             const auto text = value();
             const auto counts = text ? ParseInt32(*text) : std::nullopt;
-            // Steps of fewer than 10 counts tell the encoder's steps more than the motor.
-            if (!counts || *counts < 20) return {std::nullopt, "--excursion expects a number of counts of 20 or more"};
+            if (!counts || *counts < kLeastAutotuneExcursion) return {std::nullopt, "--excursion expects a number of counts of 20 or more"};
             out.excursionCounts = *counts;
         } else if (name == "--rule") {
             const auto text = value();

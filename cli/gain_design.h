@@ -31,6 +31,9 @@ enum class TuningMode { kPosition, kSpeed };
 enum class TuningRule { kNoOvershoot, kFast };
 
 inline constexpr std::string_view kTuningRuleNames = "no-overshoot, fast";
+// The least excursion of the experiment, in counts: smaller probing steps measure the
+// encoder's counts more than the motor.
+inline constexpr std::int32_t kLeastAutotuneExcursion = 20;
 std::optional<TuningRule> FindTuningRule(std::string_view name);
 std::string_view TuningRuleName(TuningRule rule);
 

@@ -15,7 +15,6 @@ namespace {
 
 // The samples shown live, in the order the library asks for them.
 constexpr std::string_view kShown[] = {"POSITION", "DESIRED", "SPEED", "COMMAND"};
-constexpr std::int32_t kLeastExcursion = 20;  // smaller steps tell the encoder more than the motor
 
 std::size_t Index(std::string_view name) { return *FindRegister(name); }
 
@@ -91,7 +90,7 @@ AutotuneRequest AutotuneRequestOf(const nlohmann::json& parameters) {
     if (mode == "speed") request.mode = TuningMode::kSpeed;
     else if (mode != "position") throw ExperimentError("mode expects position or speed");
     const nlohmann::json excursion = parameters.value("excursion", nlohmann::json(kDefaultAutotuneExcursion));
-    if (!excursion.is_number_integer() || excursion.get<long long>() < kLeastExcursion ||
+    if (!excursion.is_number_integer() || excursion.get<long long>() < kLeastAutotuneExcursion ||
         excursion.get<long long>() > std::numeric_limits<std::int32_t>::max())
         throw ExperimentError("excursion expects a whole number of counts of 20 or more");
     request.excursion = static_cast<std::int32_t>(excursion.get<long long>());
